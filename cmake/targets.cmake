@@ -1,0 +1,46 @@
+# Test executables, tools, fuzz targets and benchmarks.
+
+# One executable per test file group; on Windows the program's string table is
+# linked in as a resource so LoadString finds it in the test module.
+function(nuv_add_test name)
+  add_executable(${name} ${ARGN})
+  if(NUV_WIN32)
+    target_sources(${name} PRIVATE ${NUV_MAIN_RC})
+  endif()
+  target_link_libraries(${name} PRIVATE nuvcore GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+endfunction()
+
+if(NUV_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+  file(GLOB NUV_FUZZ_SOURCES CONFIGURE_DEPENDS fuzz/*_fuzz.cpp)
+  foreach(src ${NUV_FUZZ_SOURCES})
+    get_filename_component(fname ${src} NAME_WE)
+    add_executable(${fname} ${src})
+    target_link_libraries(${fname} PRIVATE nuvcore)
+    target_link_options(${fname} PRIVATE -fsanitize=fuzzer)
+  endforeach()
+  target_compile_options(nuvcore PRIVATE -fsanitize=fuzzer-no-link)
+  target_compile_options(nuvplatform PRIVATE -fsanitize=fuzzer-no-link)
+  return()
+endif()
+
+# Unit and contract tests of the portable core: the same sources run natively
+# and, in the Windows builds, under Wine against the real API.
+file(GLOB NUV_UNIT_TESTS CONFIGURE_DEPENDS tests/*_test.cpp)
+nuv_add_test(nuv_unit_tests ${NUV_UNIT_TESTS})
+target_include_directories(nuv_unit_tests PRIVATE tests)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tools/CMakeLists.txt)
+  add_subdirectory(tools)
+endif()
+
+if(NOT NUV_WIN32 AND NOT NUV_SANITIZE AND EXISTS ${CMAKE_SOURCE_DIR}/bench)
+  find_package(benchmark QUIET)
+  file(GLOB NUV_BENCH_SOURCES CONFIGURE_DEPENDS bench/*_bench.cpp)
+  if(benchmark_FOUND AND NUV_BENCH_SOURCES)
+    add_executable(nuv_bench ${NUV_BENCH_SOURCES})
+    target_link_libraries(nuv_bench PRIVATE nuvcore benchmark::benchmark benchmark::benchmark_main)
+  endif()
+endif()
