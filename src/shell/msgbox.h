@@ -1,0 +1,41 @@
+#pragma once
+// Message boxes and formatted texts: every text the user sees comes from the
+// string table by id and is formatted with the platform's message formatter.
+
+#include <cstdint>
+
+#include "platform/types.h"
+
+// Caption id and text id from the string table; returns the box's result.
+int stringMessageBox(PlatWindow owner, unsigned captionId, unsigned textId, unsigned style);
+
+// Text `textId` with `value` as insert 1, error icon, OK button.
+int errorMessageBox(PlatWindow owner, unsigned captionId, unsigned textId, long value);
+
+// One insert for the message formatter: a text or a 32-bit number.
+inline std::uintptr_t NuvFmtArg(const char *text) { return reinterpret_cast<std::uintptr_t>(text); }
+inline std::uintptr_t NuvFmtArg(char *text) { return reinterpret_cast<std::uintptr_t>(text); }
+inline std::uintptr_t NuvFmtArg(int v) { return static_cast<std::uintptr_t>(static_cast<std::intptr_t>(v)); }
+inline std::uintptr_t NuvFmtArg(long v) { return static_cast<std::uintptr_t>(static_cast<std::intptr_t>(v)); }
+inline std::uintptr_t NuvFmtArg(unsigned v) { return v; }
+inline std::uintptr_t NuvFmtArg(unsigned long v) { return static_cast<std::uintptr_t>(v); }
+
+// Formats text `textId` with up to ten inserts into out. Inserts are passed as
+// pointer-sized values so a text insert (a char pointer, "%1!s!") and a
+// number ("%2!u!") travel alike on 32- and 64-bit builds.
+char *LoadFmtMessageV(unsigned textId, char *out, int outSize, const std::uintptr_t *args,
+                      int argCount);
+
+template <typename... Args>
+char *LoadFmtMessage(unsigned textId, char *out, int outSize, Args... args) {
+  static_assert(sizeof...(Args) <= 10, "at most ten inserts");
+  const std::uintptr_t list[sizeof...(Args) + 1] = {NuvFmtArg(args)..., 0};
+  return LoadFmtMessageV(textId, out, outSize, list, static_cast<int>(sizeof...(Args)));
+}
+
+// Error box after a failed shell "open" of target.
+void HandleShellExecuteError(const char *target);
+
+// Help file name of a service type, from the string table ("Nuv%d.hlp" when
+// the type has no entry).
+char *GetHelpFileName(long serviceType, char *buf, int size);
