@@ -26,11 +26,20 @@ if(NUV_FUZZ)
   return()
 endif()
 
-# Unit and contract tests of the portable core: the same sources run natively
-# and, in the Windows builds, under Wine against the real API.
-file(GLOB NUV_UNIT_TESTS CONFIGURE_DEPENDS tests/*_test.cpp)
-nuv_add_test(nuv_unit_tests ${NUV_UNIT_TESTS})
-target_include_directories(nuv_unit_tests PRIVATE tests)
+# Unit and contract tests of the portable core, one executable per folder of
+# tests/ (one Wine launch each): the same sources run natively and, in the
+# Windows builds, under Wine against the real API.
+file(GLOB NUV_TEST_DIRS LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*)
+foreach(dir ${NUV_TEST_DIRS})
+  if(IS_DIRECTORY ${dir})
+    file(GLOB tests_in_dir CONFIGURE_DEPENDS ${dir}/*_test.cpp)
+    if(tests_in_dir)
+      get_filename_component(group ${dir} NAME)
+      nuv_add_test(nuv_${group}_tests ${tests_in_dir})
+      target_include_directories(nuv_${group}_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    endif()
+  endif()
+endforeach()
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/CMakeLists.txt)
   add_subdirectory(tools)
