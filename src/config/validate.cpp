@@ -87,19 +87,18 @@ void StoreTransferCopy() {
 }
 
 const char *CrunchPhoneNumber(const char *text) {
+  // Read from a copy: text may be this very buffer.
+  char input[kValidateTextMax + 1];
+  CopyText(input, sizeof input, text, kValidateTextMax);
   std::memset(g_crunched, 0, sizeof g_crunched);
-  const size_t len = BoundedLen(text, kValidateTextMax);
   size_t out = 0;
-  for (size_t i = 0; i < len && out < sizeof g_crunched - 1; ++i)
-    if (IsDigit(text[i])) g_crunched[out++] = text[i];
+  for (size_t i = 0; input[i] != '\0' && out < sizeof g_crunched - 1; ++i)
+    if (IsDigit(input[i])) g_crunched[out++] = input[i];
   return g_crunched;
 }
 
 const char *MakePhoneNumberPretty(const char *text) {
-  // Crunch from a copy: text may be one of the result buffers itself.
-  char input[kValidateTextMax + 1];
-  CopyText(input, sizeof input, text, kValidateTextMax);
-  const char *digits = CrunchPhoneNumber(input);
+  const char *digits = CrunchPhoneNumber(text);
   const size_t count = std::strlen(digits);
 
   if (count == 10) {
