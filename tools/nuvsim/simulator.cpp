@@ -1,0 +1,593 @@
+#include "simulator.h"
+
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+namespace nuvsim {
+
+namespace {
+
+constexpr size_t kRecvBufferSize = 65536;
+// A poll hands at most this many datagrams per socket, so one flooding
+// client cannot starve the others.
+constexpr int kMaxReadsPerPoll = 1000;
+
+}  // namespace
+
+const char *fateName(Fate f) {
+  switch (f) {
+    case Fate::Normal: return "";
+    case Fate::Dropped: return "dropped";
+    case Fate::Duplicate: return "duplicate";
+    case Fate::Delayed: return "delayed";
+    case Fate::Reordered: return "reordered";
+    case Fate::Silenced: return "silenced";
+    case Fate::SendFailed: return "send failed";
+  }
+  return "";
+}
+
+Simulator::Simulator() : recvBuffer_(kRecvBufferSize) { netStarted_ = netStartup(); }
+
+Simulator::~Simulator() {
+  for (auto &s : servers_) {
+    udpClose(s->sock);
+    udpClose(s->altSock);
+  }
+  if (netStarted_) netCleanup();
+}
+
+int Simulator::addServer(const char *addr, uint16_t port, ServerKind kind) {
+  uint32_t a = 0;
+  if (!parseIpv4(addr, &a)) return kSimBadArgument;
+  if (!netStarted_) return kSimSocketError;
+  auto s = std::make_unique<Server>();
+  s->kind = kind;
+  s->addr = a;
+  s->sock = udpOpen(a, port);
+  if (s->sock == kNoSocket) return kSimSocketError;
+  s->port = udpLocalPort(s->sock);
+  s->altSock = udpOpen(a, 0);
+  if (s->altSock == kNoSocket) {
+    udpClose(s->sock);
+    return kSimSocketError;
+  }
+  s->altPort = udpLocalPort(s->altSock);
+  pollSocks_.push_back(s->sock);
+  pollSocks_.push_back(s->altSock);
+  pollReady_ = std::make_unique<bool[]>(pollSocks_.size());
+  servers_.push_back(std::move(s));
+  return serverCount() - 1;
+}
+
+ServerKind Simulator::serverKind(int server) const {
+  return valid(server) ? servers_[size_t(server)]->kind : ServerKind::Map;
+}
+uint32_t Simulator::serverAddr(int server) const { return valid(server) ? servers_[size_t(server)]->addr : 0; }
+uint16_t Simulator::serverPort(int server) const { return valid(server) ? servers_[size_t(server)]->port : 0; }
+uint16_t Simulator::serverWrongPort(int server) const {
+  return valid(server) ? servers_[size_t(server)]->altPort : 0;
+}
+
+Behaviour &Simulator::behaviour(int server) {
+  static Behaviour none;  // the answer for a bad index: harmless to change
+  return valid(server) ? servers_[size_t(server)]->behaviour : none;
+}
+
+void Simulator::configure(int server, const std::function<void(Behaviour &)> &f) {
+  for (int i = 0; i < serverCount(); ++i)
+    if (server == kAllServers || server == i) f(servers_[size_t(i)]->behaviour);
+}
+
+int Simulator::peerCount(int server) const { return valid(server) ? servers_[size_t(server)]->peerCount : 0; }
+
+const Peer *Simulator::peer(int server, int i) const {
+  if (!valid(server) || i < 0 || i >= servers_[size_t(server)]->peerCount) return nullptr;
+  return &servers_[size_t(server)]->peers[size_t(i)];
+}
+
+int Simulator::pendingCount(int server) const {
+  if (!valid(server)) return 0;
+  int n = 0;
+  for (const auto &p : servers_[size_t(server)]->pending) n += p.used ? 1 : 0;
+  return n;
+}
+
+int Simulator::findPeer(Server &s, uint32_t addr, uint16_t port, bool create) {
+  for (int i = 0; i < s.peerCount; ++i)
+    if (s.peers[size_t(i)].addr == addr && s.peers[size_t(i)].port == port) return i;
+  if (!create || s.peerCount == kMaxPeers) return -1;
+  Peer &p = s.peers[size_t(s.peerCount)];
+  p = Peer{};
+  p.addr = addr;
+  p.port = port;
+  return s.peerCount++;
+}
+
+bool Simulator::roll(int percent) {
+  if (percent <= 0) return false;
+  // splitmix64: small, and the same sequence on every platform.
+  uint64_t z = (rng_ += 0x9E3779B97F4A7C15ull);
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  z ^= z >> 31;
+  return int(z % 100) < percent;
+}
+
+void Simulator::addRecord(Direction dir, int server, uint32_t addr, uint16_t port, uint16_t localPort,
+                          Fate fate, const uint8_t *data, size_t len, std::string_view note) {
+  Record r;
+  r.index = recordIndex_++;
+  r.timeMs = now_;
+  r.dir = dir;
+  r.server = server;
+  r.peerAddr = addr;
+  r.peerPort = port;
+  r.localPort = localPort;
+  r.fate = fate;
+  r.bytes.assign(reinterpret_cast<const char *>(data), len);
+  r.note.assign(note);
+  InPacket p;
+  r.status = decodePacket(data, len, dir == Direction::In ? SizeOrder::Little : SizeOrder::Big, p);
+  if (r.status != DecodeStatus::ShortHeader) {
+    std::memcpy(r.version, p.version, sizeof r.version);
+    std::memcpy(r.userId, p.userId, sizeof r.userId);
+    std::memcpy(r.sequenceBytes, p.sequence, kLenSequence);
+    sequenceText(p.sequence, r.sequence);
+    r.command = p.command;
+    r.name = commandName(p.command);
+    r.dataSize = p.dataSize;
+    r.sizeOrder = p.order;
+    r.payload.assign(p.payload);
+    r.payloadTerminated = p.payloadTerminated;
+  }
+  while (records_.size() >= recordLimit_) records_.pop_front();
+  records_.push_back(std::move(r));
+  if (observer_) observer_(records_.back());
+}
+
+void Simulator::wireSend(int server, uint32_t addr, uint16_t port, const uint8_t *data, size_t len,
+                         std::string_view note, Fate fate) {
+  Server &s = *servers_[size_t(server)];
+  const bool alt = s.behaviour.wrongPort;
+  const int n = udpSendTo(alt ? s.altSock : s.sock, data, len, addr, port);
+  addRecord(Direction::Out, server, addr, port, alt ? s.altPort : s.port,
+            n == int(len) ? fate : Fate::SendFailed, data, len, note);
+}
+
+int Simulator::transmit(int server, uint32_t addr, uint16_t port, const uint8_t *data, size_t len,
+                        std::string_view note) {
+  Server &s = *servers_[size_t(server)];
+  if (s.behaviour.silent) {
+    addRecord(Direction::Out, server, addr, port, s.behaviour.wrongPort ? s.altPort : s.port,
+              Fate::Silenced, data, len, note);
+    return 0;
+  }
+  if (faults_.outgoing) {
+    if (roll(faults_.dropPercent)) {
+      addRecord(Direction::Out, server, addr, port, s.behaviour.wrongPort ? s.altPort : s.port,
+                Fate::Dropped, data, len, note);
+      return 0;
+    }
+    if (roll(faults_.dupPercent)) {
+      wireSend(server, addr, port, data, len, note, Fate::Normal);
+      wireSend(server, addr, port, data, len, note, Fate::Duplicate);
+      releaseReordered(Direction::Out, server);
+      return 1;
+    }
+    const bool delay = roll(faults_.delayPercent);
+    if (delay || roll(faults_.reorderPercent)) {
+      held_.push_back(Held{Direction::Out, server, 0, addr, port,
+                           std::string(reinterpret_cast<const char *>(data), len), std::string(note),
+                           now_ + faults_.delayMs, delay ? Fate::Delayed : Fate::Reordered});
+      return 0;
+    }
+  }
+  wireSend(server, addr, port, data, len, note, Fate::Normal);
+  releaseReordered(Direction::Out, server);
+  return 1;
+}
+
+void Simulator::receive(int server, uint16_t localPort, uint32_t addr, uint16_t port, const uint8_t *data,
+                        size_t len) {
+  Server &s = *servers_[size_t(server)];
+  if (s.behaviour.silent) {
+    addRecord(Direction::In, server, addr, port, localPort, Fate::Silenced, data, len, "");
+    return;
+  }
+  if (faults_.incoming) {
+    if (roll(faults_.dropPercent)) {
+      addRecord(Direction::In, server, addr, port, localPort, Fate::Dropped, data, len, "");
+      return;
+    }
+    if (roll(faults_.dupPercent)) {
+      handle(server, localPort, addr, port, data, len, Fate::Normal);
+      handle(server, localPort, addr, port, data, len, Fate::Duplicate);
+      releaseReordered(Direction::In, server);
+      return;
+    }
+    const bool delay = roll(faults_.delayPercent);
+    if (delay || roll(faults_.reorderPercent)) {
+      held_.push_back(Held{Direction::In, server, localPort, addr, port,
+                           std::string(reinterpret_cast<const char *>(data), len), std::string(),
+                           now_ + faults_.delayMs, delay ? Fate::Delayed : Fate::Reordered});
+      return;
+    }
+  }
+  handle(server, localPort, addr, port, data, len, Fate::Normal);
+  releaseReordered(Direction::In, server);
+}
+
+void Simulator::release(Held h) {
+  const auto *data = reinterpret_cast<const uint8_t *>(h.bytes.data());
+  if (h.dir == Direction::Out)
+    wireSend(h.server, h.addr, h.port, data, h.bytes.size(), h.note, h.fate);
+  else
+    handle(h.server, h.localPort, h.addr, h.port, data, h.bytes.size(), h.fate);
+}
+
+void Simulator::releaseReordered(Direction dir, int server) {
+  std::vector<Held> go;
+  for (auto it = held_.begin(); it != held_.end();) {
+    if (it->fate == Fate::Reordered && it->dir == dir && it->server == server) {
+      go.push_back(std::move(*it));
+      it = held_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  for (auto &h : go) release(std::move(h));
+}
+
+void Simulator::handle(int server, uint16_t localPort, uint32_t addr, uint16_t port, const uint8_t *data,
+                       size_t len, Fate fate) {
+  addRecord(Direction::In, server, addr, port, localPort, fate, data, len, "");
+  InPacket p;
+  if (decodePacket(data, len, SizeOrder::Little, p) != DecodeStatus::Ok) return;  // no answer to garbage
+  Server &s = *servers_[size_t(server)];
+  const int pi = findPeer(s, addr, port, true);
+  if (pi < 0) return;  // peer table full: recorded, not answered
+  Peer &peer = s.peers[size_t(pi)];
+  std::memcpy(peer.version, p.version, sizeof peer.version);
+  std::memcpy(peer.userId, p.userId, sizeof peer.userId);
+
+  const int seq = parseSequence(p.sequence);
+  switch (p.command) {
+    case kValid:
+      for (auto &slot : s.pending)
+        if (slot.used && slot.peer == pi && slot.sequence == seq) {
+          slot.used = false;
+          break;
+        }
+      return;
+    case kInvalid:
+      // The client rejects one of ours: send it once more, unchanged.
+      for (auto &slot : s.pending)
+        if (slot.used && slot.peer == pi && slot.sequence == seq) {
+          transmit(server, addr, port, slot.bytes.data(), slot.len, "resend on INVALID");
+          break;
+        }
+      return;
+    case kLogout:
+      peer.loggedIn = false;  // carries a sequence but is not acknowledged
+      return;
+    default:
+      break;
+  }
+  if (!isCommand(p.command)) return;
+  sendAck(server, pi, p.sequence, p.command);
+  if (s.behaviour.invalid) return;  // rejected packets are not acted on
+
+  char text[96];
+  switch (p.command) {
+    case kLogin:
+      peer.loggedIn = false;
+      if (s.kind == ServerKind::Map)
+        std::snprintf(text, sizeof text, "%d:%d:%s", s.behaviour.firstCall, s.behaviour.service,
+                      s.behaviour.signature.c_str());
+      else
+        std::snprintf(text, sizeof text, "%d", s.behaviour.firstCall);
+      reply(server, pi, s.behaviour.login, text, "login");
+      if (s.behaviour.login == Reply::Success) {
+        peer.loggedIn = true;
+        if (s.kind == ServerKind::Redirect && s.behaviour.redirectPush) {
+          const std::string &v = s.behaviour.version.empty() ? std::string(peer.version) : s.behaviour.version;
+          if (v == "6.0") {
+            for (const auto &m : servers_)
+              if (m->kind == ServerKind::Map) {
+                char addrText[16];
+                formatIpv4(m->addr ? m->addr : 0x7F000001u, addrText);
+                std::snprintf(text, sizeof text, "ip1:%s/%u", addrText, unsigned(m->port));
+                sendPeer(server, pi, kConfigNew, text, "redirect");
+                break;
+              }
+          } else {
+            const std::string list = mapServerList();
+            if (list != "ips:0") sendPeer(server, pi, kConfigNew, list, "redirect");
+          }
+        }
+      }
+      break;
+    case kPIgnore:
+    case kPAckn:
+    case kPAccept:
+    case kPAckn2:
+      reply(server, pi, s.behaviour.decision, "", "decision");
+      break;
+    default:
+      break;
+  }
+}
+
+void Simulator::reply(int server, int peer, Reply r, std::string_view successPayload, std::string_view note) {
+  if (r == Reply::Success)
+    sendPeer(server, peer, kSuccess, successPayload, note);
+  else if (r == Reply::Fail)
+    sendPeer(server, peer, kFail, "", note);
+}
+
+int Simulator::sendAck(int server, int pi, const uint8_t seq[kLenSequence], char command) {
+  Server &s = *servers_[size_t(server)];
+  const Peer &peer = s.peers[size_t(pi)];
+  OutPacket o;
+  o.version = s.behaviour.version.empty() ? std::string_view(peer.version) : s.behaviour.version;
+  o.userId = std::string_view(peer.userId);
+  std::memcpy(o.sequence, seq, kLenSequence);
+  o.command = s.behaviour.invalid ? kInvalid : kValid;
+  o.order = s.behaviour.sizeOrder;
+  uint8_t buf[kHeaderSize + 1 + kTrailerSize];
+  const int len = encodePacket(o, buf, sizeof buf);
+  char note[24];
+  std::snprintf(note, sizeof note, "ack %s", commandName(command));
+  return transmit(server, peer.addr, peer.port, buf, size_t(len), note);
+}
+
+int Simulator::sendPeer(int server, int pi, char command, std::string_view payload, std::string_view note) {
+  Server &s = *servers_[size_t(server)];
+  if (payload.size() > kMaxOutPayload) return kSimTooLong;
+  Pending *slot = nullptr;
+  for (auto &p : s.pending)
+    if (!p.used) {
+      slot = &p;
+      break;
+    }
+  if (!slot) return kSimNoSlot;
+  Peer &peer = s.peers[size_t(pi)];
+  OutPacket o;
+  o.version = s.behaviour.version.empty() ? std::string_view(peer.version) : s.behaviour.version;
+  if (o.version.empty()) o.version = "7.0";
+  o.userId = std::string_view(peer.userId);
+  formatSequence(peer.nextSequence, o.sequence);
+  o.command = command;
+  o.payload = payload;
+  o.order = s.behaviour.sizeOrder;
+  const int len = encodePacket(o, slot->bytes.data(), slot->bytes.size());
+  if (len < 0) return kSimTooLong;
+  slot->used = true;
+  slot->peer = pi;
+  slot->sequence = int(peer.nextSequence);
+  slot->dueMs = now_ + (s.behaviour.resendMs > 0 ? s.behaviour.resendMs : 1);
+  slot->resends = 0;
+  slot->len = size_t(len);
+  peer.nextSequence = nextSequence(peer.nextSequence);
+  transmit(server, peer.addr, peer.port, slot->bytes.data(), slot->len, note);
+  return 1;
+}
+
+int Simulator::perClient(int server, char command, std::string_view payload) {
+  if (server != kAllServers && !valid(server)) return kSimBadArgument;
+  int sent = 0, failure = 0;
+  for (int si = 0; si < serverCount(); ++si) {
+    if (server != kAllServers && si != server) continue;
+    Server &s = *servers_[size_t(si)];
+    for (int pi = 0; pi < s.peerCount; ++pi) {
+      const Peer &p = s.peers[size_t(pi)];
+      if (!p.loggedIn) continue;
+      bool earlier = false;  // already reached through a lower-numbered server
+      for (int sj = 0; sj < si && !earlier; ++sj) {
+        const Server &o = *servers_[size_t(sj)];
+        for (int pj = 0; pj < o.peerCount; ++pj)
+          if (o.peers[size_t(pj)].loggedIn && o.peers[size_t(pj)].addr == p.addr &&
+              o.peers[size_t(pj)].port == p.port)
+            earlier = true;
+      }
+      if (earlier) continue;
+      const int r = sendPeer(si, pi, command, payload, "operator");
+      if (r < 0 && !failure) failure = r;
+      if (r > 0) sent += r;
+    }
+  }
+  return failure ? failure : sent;
+}
+
+int Simulator::perServer(int server, char command, std::string_view payload) {
+  if (server != kAllServers && !valid(server)) return kSimBadArgument;
+  int sent = 0, failure = 0;
+  for (int si = 0; si < serverCount(); ++si) {
+    if (server != kAllServers && si != server) continue;
+    Server &s = *servers_[size_t(si)];
+    for (int pi = 0; pi < s.peerCount; ++pi) {
+      if (!s.peers[size_t(pi)].loggedIn) continue;
+      const int r = sendPeer(si, pi, command, payload, "operator");
+      if (r < 0 && !failure) failure = r;
+      if (r > 0) sent += r;
+    }
+  }
+  return failure ? failure : sent;
+}
+
+int Simulator::sendCall(int server, int callId, std::string_view name, std::string_view number,
+                        std::string_view stamp) {
+  std::string payload = std::to_string(callId);
+  payload.append(":").append(name).append(":").append(number).append(":").append(stamp);
+  return perClient(server, kPIncoming, payload);
+}
+
+int Simulator::sendDisconnect(int server, std::string_view text) { return perClient(server, kPDisconnect, text); }
+int Simulator::sendMessage(int server, std::string_view text) { return perClient(server, kMessage, text); }
+int Simulator::sendRelogin(int server) { return perServer(server, kRelogin, ""); }
+int Simulator::sendResend(int server) { return perServer(server, kResend, ""); }
+int Simulator::sendDuty(int server) { return perServer(server, kDuty, ""); }
+int Simulator::sendConfig(int server, std::string_view payload) { return perServer(server, kConfigNew, payload); }
+int Simulator::sendNumbered(int server, char command, std::string_view payload) {
+  return perServer(server, command, payload);
+}
+
+int Simulator::sendRaw(int server, const uint8_t *bytes, size_t len) {
+  if (server != kAllServers && !valid(server)) return kSimBadArgument;
+  int sent = 0;
+  for (int si = 0; si < serverCount(); ++si) {
+    if (server != kAllServers && si != server) continue;
+    Server &s = *servers_[size_t(si)];
+    for (int pi = 0; pi < s.peerCount; ++pi) {
+      transmit(si, s.peers[size_t(pi)].addr, s.peers[size_t(pi)].port, bytes, len, "raw");
+      ++sent;
+    }
+  }
+  return sent;
+}
+
+int Simulator::sendTo(int server, uint32_t addr, uint16_t port, char command, std::string_view payload) {
+  if (!valid(server)) return kSimBadArgument;
+  const int pi = findPeer(*servers_[size_t(server)], addr, port, true);
+  if (pi < 0) return kSimNoSlot;
+  return sendPeer(server, pi, command, payload, "operator");
+}
+
+std::string Simulator::mapServerList() const {
+  int count = 0;
+  std::string servers;
+  for (const auto &s : servers_) {
+    if (s->kind != ServerKind::Map) continue;
+    char addrText[16];
+    formatIpv4(s->addr ? s->addr : 0x7F000001u, addrText);  // 0.0.0.0 is reached through loopback
+    servers.append(":").append(addrText).append("/").append(std::to_string(s->port));
+    ++count;
+  }
+  return "ips:" + std::to_string(count) + servers;
+}
+
+int Simulator::poll(int timeoutMs) {
+  if (pollSocks_.empty()) return 0;
+  if (udpWaitReadable(pollSocks_.data(), int(pollSocks_.size()), timeoutMs < 0 ? 0 : timeoutMs,
+                      pollReady_.get()) < 0)
+    return kSimSocketError;
+  int handled = 0;
+  for (size_t i = 0; i < pollSocks_.size(); ++i) {
+    if (!pollReady_[i]) continue;
+    const int server = int(i / 2);
+    const Server &s = *servers_[size_t(server)];
+    const uint16_t localPort = i % 2 ? s.altPort : s.port;
+    for (int reads = 0; reads < kMaxReadsPerPoll; ++reads) {
+      uint32_t addr = 0;
+      uint16_t port = 0;
+      const int n = udpRecvFrom(pollSocks_[i], recvBuffer_.data(), recvBuffer_.size(), &addr, &port);
+      if (n < 0) break;
+      receive(server, localPort, addr, port, recvBuffer_.data(), size_t(n));
+      ++handled;
+    }
+  }
+  return handled;
+}
+
+int64_t Simulator::nextDue() const {
+  int64_t due = std::numeric_limits<int64_t>::max();
+  for (const auto &h : held_)
+    if (h.dueMs < due) due = h.dueMs;
+  for (const auto &s : servers_)
+    for (const auto &p : s->pending)
+      if (p.used && p.dueMs < due) due = p.dueMs;
+  return due;
+}
+
+void Simulator::advanceMs(int64_t ms) {
+  if (ms < 0) return;
+  const int64_t target = now_ + ms;
+  for (int64_t due = nextDue(); due <= target; due = nextDue()) {
+    if (due > now_) now_ = due;
+    std::vector<Held> go;
+    for (auto it = held_.begin(); it != held_.end();) {
+      if (it->dueMs <= now_) {
+        go.push_back(std::move(*it));
+        it = held_.erase(it);
+      } else {
+        ++it;
+      }
+    }
+    for (auto &h : go) release(std::move(h));
+    for (int si = 0; si < serverCount(); ++si) {
+      Server &s = *servers_[size_t(si)];
+      for (auto &slot : s.pending) {
+        if (!slot.used || slot.dueMs > now_) continue;
+        if (slot.resends >= s.behaviour.maxResends) {
+          slot.used = false;  // unacknowledged after every resend: given up
+          continue;
+        }
+        ++slot.resends;
+        slot.dueMs = now_ + (s.behaviour.resendMs > 0 ? s.behaviour.resendMs : 1);
+        const Peer &p = s.peers[size_t(slot.peer)];
+        transmit(si, p.addr, p.port, slot.bytes.data(), slot.len, "resend");
+      }
+    }
+  }
+  now_ = target;
+}
+
+namespace {
+
+void appendEscaped(std::string &out, std::string_view text, size_t limit) {
+  out += '"';
+  size_t n = 0;
+  for (unsigned char c : text) {
+    if (n++ == limit) {
+      out += "...";
+      break;
+    }
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += char(c);
+    } else if (c >= 0x20 && c < 0x7f) {
+      out += char(c);
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      out += hex;
+    }
+  }
+  out += '"';
+}
+
+}  // namespace
+
+std::string formatRecord(const Record &r) {
+  char head[160];
+  char peer[16];
+  formatIpv4(r.peerAddr, peer);
+  std::snprintf(head, sizeof head, "%5lld.%03lld #%llu S%d %s %s:%u %s :%u", (long long)(r.timeMs / 1000),
+                (long long)(r.timeMs % 1000), (unsigned long long)r.index, r.server,
+                r.dir == Direction::In ? "IN " : "OUT", peer, unsigned(r.peerPort),
+                r.dir == Direction::In ? "->" : "<-", unsigned(r.localPort));
+  std::string line = head;
+  if (r.status == DecodeStatus::ShortHeader) {
+    line += " malformed: " + std::to_string(r.bytes.size()) + " bytes, no complete header";
+  } else {
+    char cmd[8];
+    if (r.command >= 0x20 && r.command < 0x7f)
+      std::snprintf(cmd, sizeof cmd, "%c", r.command);
+    else
+      std::snprintf(cmd, sizeof cmd, "\\x%02X", (unsigned char)r.command);
+    char mid[160];
+    std::snprintf(mid, sizeof mid, " v=%s user=%s seq=%s %s %s size=%lu%s ", r.version, r.userId, r.sequence,
+                  cmd, r.name, (unsigned long)r.dataSize, r.sizeOrder == SizeOrder::Big ? "(net)" : "(le)");
+    line += mid;
+    appendEscaped(line, r.payload, 200);
+    if (r.status == DecodeStatus::ShortPayload)
+      line += " malformed: " + std::to_string(r.bytes.size()) + " bytes < 35+" + std::to_string(r.dataSize);
+  }
+  if (r.fate != Fate::Normal) line += std::string(" [") + fateName(r.fate) + "]";
+  if (!r.note.empty()) line += " (" + r.note + ")";
+  return line;
+}
+
+}  // namespace nuvsim
