@@ -1,0 +1,3 @@
+#include "platform/ras.h"
+
+void PlatSetUpRas() {}
