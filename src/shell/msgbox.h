@@ -2,6 +2,7 @@
 // Message boxes and formatted texts: every text the user sees comes from the
 // string table by id and is formatted with the platform's message formatter.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/types.h"
@@ -19,12 +20,22 @@ inline std::uintptr_t NuvFmtArg(int v) { return static_cast<std::uintptr_t>(stat
 inline std::uintptr_t NuvFmtArg(long v) { return static_cast<std::uintptr_t>(static_cast<std::intptr_t>(v)); }
 inline std::uintptr_t NuvFmtArg(unsigned v) { return v; }
 inline std::uintptr_t NuvFmtArg(unsigned long v) { return static_cast<std::uintptr_t>(v); }
+inline std::uintptr_t NuvFmtArg(long long v) { return static_cast<std::uintptr_t>(v); }
+inline std::uintptr_t NuvFmtArg(unsigned long long v) { return static_cast<std::uintptr_t>(v); }
+inline std::uintptr_t NuvFmtArg(std::nullptr_t) { return 0; }
 
-// Formats text `textId` with up to ten inserts into out. Inserts are passed as
+// Formats text `textId` (or "%1" when the id has no text) with up to ten
+// inserts into out; out holds "" when formatting fails. Inserts are passed as
 // pointer-sized values so a text insert (a char pointer, "%1!s!") and a
-// number ("%2!u!") travel alike on 32- and 64-bit builds.
+// number ("%2!u!") travel alike on 32- and 64-bit builds. The text decides how
+// many inserts it takes (its highest "%<n>", at most ten); inserts it names
+// beyond the argCount passed read as 0, never from beyond args.
 char *LoadFmtMessageV(unsigned textId, char *out, int outSize, const std::uintptr_t *args,
                       int argCount);
+
+// How many inserts LoadFmtMessage takes for a text: the highest number that
+// follows a '%' directly, at most ten.
+int LoadFmtInsertCount(const char *text);
 
 template <typename... Args>
 char *LoadFmtMessage(unsigned textId, char *out, int outSize, Args... args) {

@@ -1,0 +1,139 @@
+#pragma once
+// The grammar of message texts (see message_format.h), shared by both
+// platform formatters: the native one renders from it, the Windows one checks
+// a text with it before handing it to the system, so both accept and refuse
+// the same texts.
+
+#include <cstddef>
+
+#include "platform/message_format.h"
+
+namespace fmtscan {
+
+enum : unsigned {
+  kFlagLeft = 1,   // '-'
+  kFlagPlus = 2,   // '+'
+  kFlagSpace = 4,  // ' '
+  kFlagAlt = 8,    // '#'
+  kFlagZero = 16,  // '0'
+};
+
+constexpr int kMaxWidth = 9999;
+
+struct Spec {
+  int insert = 0;        // 1..99
+  unsigned flags = 0;
+  int width = -1;        // -1: none
+  int precision = -1;    // -1: none
+  char length = '\0';    // '\0', 'h' or 'l'
+  char type = 's';
+};
+
+// Text inserts read a pointer; every other type reads the value.
+constexpr bool IsTextType(char type) { return type == 's'; }
+
+// Reads up to four decimal digits at p; more digits refuse the text.
+inline bool ReadNumber(const char *&p, int &value) {
+  value = 0;
+  int digits = 0;
+  while (*p >= '0' && *p <= '9') {
+    if (++digits > 4) return false;
+    value = value * 10 + (*p - '0');
+    ++p;
+  }
+  return true;
+}
+
+// Parses "flags width .precision length type !" after the opening '!'.
+inline bool ParseSpec(const char *&p, Spec &spec) {
+  for (;; ++p) {
+    if (*p == '-') spec.flags |= kFlagLeft;
+    else if (*p == '+') spec.flags |= kFlagPlus;
+    else if (*p == ' ') spec.flags |= kFlagSpace;
+    else if (*p == '#') spec.flags |= kFlagAlt;
+    else if (*p == '0') spec.flags |= kFlagZero;
+    else break;
+  }
+  if (*p == '*') return false;
+  if (*p >= '1' && *p <= '9') {
+    if (!ReadNumber(p, spec.width)) return false;
+  }
+  if (*p == '.') {
+    ++p;
+    if (*p == '*') return false;
+    if (!ReadNumber(p, spec.precision)) return false;
+  }
+  if (*p == 'h' || *p == 'l') spec.length = *p++;
+  switch (*p) {
+    case 'd': case 'i': case 'u': case 'x': case 'X': case 'o':
+      break;
+    case 'c':
+      if (spec.length == 'l' || spec.precision >= 0) return false;  // wide char
+      break;
+    case 's':
+      if (spec.length == 'l') return false;  // wide text
+      break;
+    case 'p':
+      // Windows pads pointers its own way; only width and '-' are portable.
+      if (spec.length || spec.precision >= 0 || (spec.flags & ~kFlagLeft)) return false;
+      break;
+    default:
+      return false;
+  }
+  spec.type = *p++;
+  if (*p != '!') return false;
+  ++p;
+  return true;
+}
+
+// Walks text; calls sink.Literal(chars, count) for plain output and
+// sink.Insert(spec) for each insert, either returning false to stop with a
+// failure. Returns true when the whole text was accepted.
+template <typename Sink>
+bool Walk(const char *text, Sink &sink) {
+  if (!text) return false;
+  // 0: unused, 1: text insert, 2: number insert.
+  unsigned char kinds[kFmtMaxInsert + 1] = {};
+  const char *p = text;
+  while (*p) {
+    const char *run = p;
+    while (*p && *p != '%' && *p != '\r' && *p != '\n') ++p;
+    if (p != run && !sink.Literal(run, static_cast<std::size_t>(p - run))) return false;
+    if (!*p) break;
+    if (*p == '\r' || *p == '\n') {
+      if (*p == '\r' && p[1] == '\n') ++p;
+      ++p;
+      if (!sink.Literal("\r\n", 2)) return false;
+      continue;
+    }
+    ++p;  // the '%'
+    const char c = *p;
+    if (c == '\0') return false;
+    if (c == '0') return true;  // end of output
+    if (c >= '1' && c <= '9') {
+      Spec spec;
+      spec.insert = c - '0';
+      ++p;
+      if (*p >= '0' && *p <= '9') spec.insert = spec.insert * 10 + (*p++ - '0');
+      if (*p == '!') {
+        ++p;
+        if (!ParseSpec(p, spec)) return false;
+      }
+      const unsigned char kind = IsTextType(spec.type) ? 1 : 2;
+      if (kinds[spec.insert] && kinds[spec.insert] != kind) return false;
+      kinds[spec.insert] = kind;
+      if (!sink.Insert(spec)) return false;
+      continue;
+    }
+    ++p;
+    bool ok;
+    if (c == 'n') ok = sink.Literal("\r\n", 2);
+    else if (c == 'r') ok = sink.Literal("\r", 1);
+    else if (c == 't') ok = sink.Literal("\t", 1);
+    else ok = sink.Literal(&c, 1);
+    if (!ok) return false;
+  }
+  return true;
+}
+
+}  // namespace fmtscan
