@@ -384,8 +384,8 @@ int Simulator::perClient(int server, char command, std::string_view payload) {
     for (int pi = 0; pi < s.peerCount; ++pi) {
       const Peer &p = s.peers[size_t(pi)];
       if (!p.loggedIn) continue;
-      bool earlier = false;  // already reached through a lower-numbered server
-      for (int sj = 0; sj < si && !earlier; ++sj) {
+      bool earlier = false;  // already reached through a lower-numbered addressed server
+      for (int sj = 0; server == kAllServers && sj < si && !earlier; ++sj) {
         const Server &o = *servers_[size_t(sj)];
         for (int pj = 0; pj < o.peerCount; ++pj)
           if (o.peers[size_t(pj)].loggedIn && o.peers[size_t(pj)].addr == p.addr &&
