@@ -20,6 +20,9 @@ struct Checker {
 
 const char kNullText[] = "(null)";
 
+// Newer systems report an empty result with this code; older headers lack it.
+constexpr DWORD kErrorNoWorkDone = 235;
+
 }  // namespace
 
 int PlatFormatMessage(const char *text, const std::uintptr_t *args, int argCount, char *out,
@@ -48,7 +51,7 @@ int PlatFormatMessage(const char *text, const std::uintptr_t *args, int argCount
     // (ERROR_NO_WORK_DONE on newer versions) and leaves the buffer alone.
     const DWORD err = GetLastError();
     out[0] = '\0';
-    return (err == ERROR_SUCCESS || err == ERROR_NO_WORK_DONE) ? 0 : -1;
+    return (err == ERROR_SUCCESS || err == kErrorNoWorkDone) ? 0 : -1;
   }
   if (n >= static_cast<DWORD>(outSize)) {
     out[0] = '\0';
