@@ -1,0 +1,227 @@
+// The session engine's receive path and the stored-server-list reader on
+// arbitrary bytes.
+//
+// Input: a mode byte, then chunks. Mode 0/1: each chunk is a datagram handed
+// to the engine through its receive seam (as if read from the socket) from
+// one of two logged-in servers or a stranger, followed by some clock ticks.
+// Mode 2: the same datagrams really travel over loopback and go through the
+// event bridge. Mode 3: the rest of the input is NUV.INI, read by the stored
+// list reader, whose list then goes to the engine's list parser and the
+// fallback.
+//
+// Host names in pushed server lists would make every run wait for a DNS
+// lookup, so their letters are turned into digits (a digit-led name is
+// parsed, never looked up).
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "config/config.h"
+#include "platform/udp_socket.h"
+#include "protocol/app_hooks.h"
+#include "protocol/event.h"
+#include "protocol/nuvproto.h"
+
+// What the bridge calls up into: every payload must be a terminated text.
+int LoggedIn = 0;
+int NetUp = 1;
+static volatile size_t gSink;
+static void Touch(const char *text) { gSink = gSink + std::strlen(text); }
+void IncommingCallPopup(char *payload, unsigned) { Touch(payload); }
+void ShutDownIncommingCallPopup(char *payload, unsigned) { Touch(payload); }
+void IncommingCallBasicPopup(char *payload, unsigned) { Touch(payload); }
+void ShutDownIncommingCallBasicPopup(char *payload, unsigned) { Touch(payload); }
+void CreateMessageWindow(void *, PlatWindow, char *text) { Touch(text); }
+void *GetMainInstance() { return nullptr; }
+PlatWindow GetMainWindowHandle() { return nullptr; }
+void HangUpNetwork() {}
+void HandleMisconfiguredAccount() {}
+void SetBlinkGreen(int) {}
+void SetBlinkState(int) {}
+
+namespace {
+
+struct Rig {
+  NuvProtoLogin *login = nullptr;
+  PlatSocket servers[3] = {};  // two servers of the table and a stranger
+  PlatSockAddr addrs[3] = {};
+  uint16_t enginePort = 0;
+  std::string list;
+  std::string ini;
+};
+
+PlatSockAddr Loopback(uint16_t port) {
+  PlatSockAddr a{};
+  a.family = kPlatAfInet;
+  a.port[0] = uint8_t(port >> 8);
+  a.port[1] = uint8_t(port);
+  a.addr[0] = 127;
+  a.addr[3] = 1;
+  return a;
+}
+
+uint16_t PortOf(PlatSocket s) {
+  PlatSockAddr a{};
+  PlatSockLocalAddress(s, &a);
+  return uint16_t((a.port[0] << 8) | a.port[1]);
+}
+
+Rig *gRig = nullptr;
+
+void Fallback(NuvProtoLogin *, char **out) {
+  *out = static_cast<char *>(std::malloc(gRig->list.size() + 1));
+  if (*out) std::memcpy(*out, gRig->list.c_str(), gRig->list.size() + 1);
+}
+
+Rig &Setup() {
+  static Rig rig;
+  if (rig.login) return rig;
+  gRig = &rig;
+  PlatSockStartup();
+  // The bridge saves the settings into the current folder.
+  const auto folder = std::filesystem::temp_directory_path() / "nuv-engine-fuzz";
+  std::filesystem::create_directories(folder);
+  std::filesystem::current_path(folder);
+  rig.ini = (folder / "FUZZ.INI").string();
+  std::snprintf(Config.VERSION, sizeof Config.VERSION, "7.0");
+
+  rig.login = new NuvProtoLogin{};
+  NuvProtoParams p{};
+  p.userId = "5551234567";
+  p.password = "secret";
+  p.version = "7.0";
+  p.service = 1;
+  p.packetTimeout = 10;
+  p.retryInterval = -1;
+  p.dutySeconds = 120;
+  p.maxResends = 1;
+  p.fallbackSeconds = 300;
+  p.switchSeconds = 120;
+  p.loginValidSeconds = 30;
+  p.fallbackCallback = &Fallback;
+  if (NuvProtoInit(rig.login, &p) != 0) std::abort();
+  rig.enginePort = PortOf(rig.login->local.socket);
+  for (int i = 0; i < 3; ++i) {
+    rig.servers[i] = PlatSockOpenUdp();
+    PlatSockAddr a = Loopback(0);
+    PlatSockBind(rig.servers[i], &a);
+    PlatSockSetNonBlocking(rig.servers[i]);
+    rig.addrs[i] = Loopback(PortOf(rig.servers[i]));
+  }
+  rig.list = "0:2:127.0.0.1/" + std::to_string(PortOf(rig.servers[0])) + ":127.0.0.1/" +
+             std::to_string(PortOf(rig.servers[1]));
+  return rig;
+}
+
+void Drain(Rig &rig) {
+  uint8_t buf[2048];
+  for (PlatSocket s : rig.servers) {
+    PlatSockAddr from{};
+    int32_t len = sizeof from;
+    while (PlatSockRecvFrom(s, buf, sizeof buf, &from, &len) >= 0) len = sizeof from;
+  }
+}
+
+// A fresh cluster of the two servers, the first one logged in.
+void Reset(Rig &rig) {
+  NuvProtoLogin *login = rig.login;
+  NuvProtoClusterLogoutEx(login, 0);
+  login->networkDown = 0;
+  login->hangupOnSuccess = 0;
+  login->style = 0;
+  login->outTime = 0;
+  login->service = 1;
+  std::string text = rig.list;
+  NuvProtoClusterLogin(login, text.data());
+  if (login->serverCount > 0) MarkLoggedIn(login, &login->sessions[0]);
+  for (int i = 0; i < login->serverCount; ++i) login->sessions[i].kind = kNuvKindMap;
+}
+
+void NoHostNames(uint8_t *text, size_t n) {
+  for (size_t i = 0; i < n; ++i)
+    if ((text[i] | 0x20) >= 'a' && (text[i] | 0x20) <= 'z') text[i] = '1';
+}
+
+void FuzzDatagrams(Rig &rig, bool overLoopback, const uint8_t *data, size_t size) {
+  NuvProtoLogin *login = rig.login;
+  Reset(rig);
+  static uint8_t datagram[kNuvReceiveBufferSize];
+  while (size >= 3) {
+    const uint8_t control = data[0];
+    size_t n = data[1] | (size_t(data[2]) << 8);
+    data += 3;
+    size -= 3;
+    if (n > size) n = size;
+    if (n > sizeof datagram) n = sizeof datagram;
+    std::memcpy(datagram, data, n);
+    data += n;
+    size -= n;
+    if (n >= 36 && datagram[25] == 's' &&
+        (std::memcmp(datagram + 32, "ips:", 4) == 0 || std::memcmp(datagram + 32, "ip1:", 4) == 0))
+      NoHostNames(datagram + 36, n - 36);
+    const int from = (control & 3) == 3 ? 0 : control & 3;
+
+    if (overLoopback) {
+      if (n == 0) continue;  // an empty datagram is a read error, tested elsewhere
+      PlatSockAddr to = Loopback(rig.enginePort);
+      PlatSockSendTo(rig.servers[from], datagram, int(n), &to);
+      NuvProtoProcessIncoming(login);
+    } else {
+      std::memcpy(login->receiveBuffer, datagram, n);
+      login->local.source = rig.addrs[from];
+      NuvProtoSession *session = nullptr;
+      uint8_t *packet = nullptr;
+      const int rc = NuvProtoHandleDatagram(login, int(n), &session, &packet);
+      if (rc == 0 && (!session || packet != login->receiveBuffer)) std::abort();
+      if (rc == 0) Touch(reinterpret_cast<char *>(packet + kPacketHeaderSize));
+    }
+    if (login->loggedInServers < 0 || login->loggedInServers > login->serverCount) std::abort();
+    for (int t = 0; t < (control >> 2); ++t) NuvProtoTimerTick(login);
+    Drain(rig);
+  }
+}
+
+void FuzzStoredList(Rig &rig, const uint8_t *data, size_t size) {
+  FILE *f = std::fopen(rig.ini.c_str(), "wb");
+  if (!f) return;
+  std::fwrite(data, 1, size, f);
+  std::fclose(f);
+  NuvProtoReadConfig(rig.login, "PARAMS", rig.ini.c_str());
+  if (!Config_serverListString) return;
+  std::string text = Config_serverListString;
+  NoHostNames(reinterpret_cast<uint8_t *>(text.data()), text.size());
+  NuvProtoSession *table = nullptr;
+  int count = 0;
+  if (ParseServerList(rig.login, text.data(), &table, &count) == 0 && (count < 1 || !table))
+    std::abort();
+  std::free(table);
+  rig.login->fallbackStage = 0;
+  char *copy = nullptr;
+  NuvEventProvideFallbackServer(rig.login, &copy);
+  if (!copy || std::strcmp(copy, Config_serverListString) != 0) std::abort();
+  std::free(copy);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  if (size == 0) return 0;
+  Rig &rig = Setup();
+  switch (data[0] & 3) {
+    case 0:
+    case 1:
+      FuzzDatagrams(rig, false, data + 1, size - 1);
+      break;
+    case 2:
+      FuzzDatagrams(rig, true, data + 1, size - 1);
+      break;
+    case 3:
+      FuzzStoredList(rig, data + 1, size - 1);
+      break;
+  }
+  return 0;
+}
