@@ -222,10 +222,11 @@ bool CopyRange(int fd, long long from, long long to, Writer &w) {
 struct Edit {
   long long cutFrom = 0;
   long long cutTo = 0;
-  std::string_view pieces[8];
+  static constexpr int kMaxPieces = 12;  // the longest edit, a new section, needs 9
+  std::string_view pieces[kMaxPieces];
   int count = 0;
   void Add(std::string_view s) {
-    if (count < 8) pieces[count++] = s;
+    if (count < kMaxPieces) pieces[count++] = s;
   }
 };
 

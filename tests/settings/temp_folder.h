@@ -1,0 +1,67 @@
+#pragma once
+// A fresh folder per test that is also the current folder while the test
+// runs, so nothing touches the source or build tree.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <string_view>
+
+#include "platform/profile.h"
+
+// True where the profile functions are the system's own.
+#ifdef _WIN32
+constexpr bool kSystemProfile = true;
+#else
+constexpr bool kSystemProfile = false;
+#endif
+
+class TempFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    namespace fs = std::filesystem;
+    previous_ = fs::current_path();
+    std::random_device rd;
+    folder_ = fs::temp_directory_path() /
+              ("nuv-h5-" + std::to_string(rd()) + "-" + std::to_string(rd()));
+    fs::create_directories(folder_);
+    fs::current_path(folder_);
+    ini_ = (folder_ / "NUV.INI").string();
+  }
+  void TearDown() override {
+    std::error_code ec;
+    std::filesystem::current_path(previous_, ec);
+    std::filesystem::remove_all(folder_, ec);
+  }
+
+  static void PutFile(const std::string &path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  static std::string ReadFile(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  void Put(std::string_view bytes) const { PutFile(ini_, bytes); }
+  std::string Slurp() const { return ReadFile(ini_); }
+
+  // One profile read with a default that cannot be mistaken for a value.
+  std::string Get(const char *section, const char *key, const char *def = "<default>",
+                  int size = 256) const {
+    char buf[256];
+    const int n = PlatGetProfileString(section, key, def, buf, size, ini_.c_str());
+    EXPECT_EQ(static_cast<size_t>(n), std::string(buf).size()) << section << "/" << key;
+    return buf;
+  }
+  int Write(const char *section, const char *key, const char *value) const {
+    return PlatWriteProfileString(section, key, value, ini_.c_str());
+  }
+
+  std::filesystem::path previous_;
+  std::filesystem::path folder_;
+  std::string ini_;
+};
