@@ -60,6 +60,10 @@ bool parseReply(std::string_view text, Reply &out) {
   return false;
 }
 
+const char *replyName(Reply r) {
+  return r == Reply::Success ? "success" : r == Reply::Fail ? "fail" : "silent";
+}
+
 ControlResult fail(std::string &reply, const char *text) {
   reply = text;
   return kControlError;
@@ -289,10 +293,10 @@ ControlResult runControl(Simulator &sim, std::string_view line, std::string_view
       const Behaviour &b = sim.behaviour(s);
       char line[256];
       std::snprintf(line, sizeof line,
-                    "S%d %s %s:%u (wrong port %u) login=%d decision=%d invalid=%d silent=%d wrongport=%d "
+                    "S%d %s %s:%u (wrong port %u) login=%s decision=%s invalid=%d silent=%d wrongport=%d "
                     "clients=%d pending=%d\n",
                     s, sim.serverKind(s) == ServerKind::Map ? "MAP" : "Redirect", addr, unsigned(sim.serverPort(s)),
-                    unsigned(sim.serverWrongPort(s)), int(b.login), int(b.decision), int(b.invalid),
+                    unsigned(sim.serverWrongPort(s)), replyName(b.login), replyName(b.decision), int(b.invalid),
                     int(b.silent), int(b.wrongPort), sim.peerCount(s), sim.pendingCount(s));
       out += line;
       for (int i = 0; i < sim.peerCount(s); ++i) {
