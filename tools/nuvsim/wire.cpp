@@ -29,7 +29,7 @@ void writeSize(uint8_t *b, uint32_t v, SizeOrder order) {
 
 void copyPadded(uint8_t *dst, size_t width, std::string_view src) {
   std::memset(dst, 0, width);
-  std::memcpy(dst, src.data(), src.size() < width ? src.size() : width);
+  if (!src.empty()) std::memcpy(dst, src.data(), src.size() < width ? src.size() : width);
 }
 
 }  // namespace
@@ -48,7 +48,7 @@ int encodePacket(const OutPacket &p, uint8_t *out, size_t cap) {
   out[kOffReserved] = 0;
   out[kOffReserved + 1] = 0;
   writeSize(out + kOffDataSize, uint32_t(dataSize), p.order);
-  std::memcpy(out + kHeaderSize, p.payload.data(), p.payload.size());
+  if (!p.payload.empty()) std::memcpy(out + kHeaderSize, p.payload.data(), p.payload.size());
   std::memset(out + kHeaderSize + p.payload.size(), 0, 1 + kTrailerSize);
   return int(total);
 }
