@@ -107,7 +107,7 @@ std::string_view UpToNul(std::string_view s) {
 void CopyPadded(uint8_t *dst, size_t size, std::string_view text) {
   text = UpToNul(text);
   const size_t n = text.size() < size ? text.size() : size;
-  std::memcpy(dst, text.data(), n);
+  if (n) std::memcpy(dst, text.data(), n);
   std::memset(dst + n, 0, size - n);
 }
 
@@ -196,7 +196,7 @@ int NuvPacketBuild(uint8_t *buf, int bufSize, std::string_view version, std::str
   buf[kPacketReservedOffset] = 0;
   buf[kPacketReservedOffset + 1] = 0;
   NuvPacketSetDataSize(buf, dataSize);
-  std::memcpy(buf + kPacketHeaderSize, payload.data(), textLen);
+  if (textLen) std::memcpy(buf + kPacketHeaderSize, payload.data(), textLen);
   // The payload's NUL and the trailer.
   std::memset(buf + kPacketHeaderSize + textLen, 0, 1 + kPacketTrailerSize);
   return kPacketOverhead + static_cast<int>(dataSize);

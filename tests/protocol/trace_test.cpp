@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -59,7 +60,8 @@ TEST(TracePacketLine, ReceivedLinesPadAndNameUnknownLetters) {
   const PlatSockAddr from = Address(10, 1, 2, 3, 4000);
   for (const Case &c : cases) {
     TraceCapture trace;
-    std::vector<uint8_t> p(32 + std::strlen(c.payload), 0);
+    // The packet holds its 32 + dataSize bytes, as every traced packet does.
+    std::vector<uint8_t> p(32 + std::max<size_t>(std::strlen(c.payload), c.dataSize), 0);
     std::memcpy(p.data(), "7.0", 3);
     std::memcpy(p.data() + 5, "2045553636", 10);
     std::memcpy(p.data() + 21, "012", 3);
