@@ -159,7 +159,15 @@ inline void ScriptedFallback(NuvProtoLogin *, char **out) {
   std::memcpy(*out, t.c_str(), t.size() + 1);
 }
 
+// Windows Sockets must be started once per process (the program does it at
+// start-up); natively this does nothing.
+inline bool SocketsStarted() {
+  static const bool started = PlatSockStartup() == 0;
+  return started;
+}
+
 inline NuvProtoParams DefaultParams() {
+  SocketsStarted();
   NuvProtoParams p{};
   p.userId = "5551234567";
   p.password = "secret";
