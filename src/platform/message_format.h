@@ -17,8 +17,9 @@
 // Refused (the call fails): a '%' at the end of the text, an insert format
 // without its closing '!', a width or precision taken from an insert ('*':
 // Windows versions number those inserts differently), 64-bit and wide-character
-// lengths, floating point and other types, width or precision above 9999, and
-// one insert used both as text and as number. Both platforms refuse the same
+// lengths, floating point and other types, width or precision above 9999, a
+// format longer than 16 characters between its '!', and one insert used both
+// as text and as number. Both platforms refuse the same
 // texts, so a text that works in one build works in the other.
 
 #include <cstdint>

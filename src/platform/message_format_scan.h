@@ -18,7 +18,9 @@ enum : unsigned {
   kFlagZero = 16,  // '0'
 };
 
-constexpr int kMaxWidth = 9999;
+// Longest format between the two '!' (the system copies it into a small
+// buffer of its own and gives up on longer ones).
+constexpr int kMaxSpecLength = 16;
 
 struct Spec {
   int insert = 0;        // 1..99
@@ -46,6 +48,7 @@ inline bool ReadNumber(const char *&p, int &value) {
 
 // Parses "flags width .precision length type !" after the opening '!'.
 inline bool ParseSpec(const char *&p, Spec &spec) {
+  const char *const start = p;
   for (;; ++p) {
     if (*p == '-') spec.flags |= kFlagLeft;
     else if (*p == '+') spec.flags |= kFlagPlus;
@@ -81,7 +84,7 @@ inline bool ParseSpec(const char *&p, Spec &spec) {
       return false;
   }
   spec.type = *p++;
-  if (*p != '!') return false;
+  if (*p != '!' || p - start > kMaxSpecLength) return false;
   ++p;
   return true;
 }

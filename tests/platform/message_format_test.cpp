@@ -18,6 +18,7 @@ struct Case {
   std::uintptr_t a1, a2, a3;
   int argCount;
   const char *expected;  // nullptr: the text is refused
+  int expectedLength = -1;  // when it holds a zero character
 };
 
 std::string Show(const std::string &s) {
@@ -101,6 +102,10 @@ TEST(MessageFormat, RendersLikeTheSystemFormatter) {
       {"%1!#p!", N(1), 0, 0, 1, nullptr},
       {"%1!12345d!", N(1), 0, 0, 1, nullptr},
       {"%1 %1!d!", N(1), 0, 0, 1, nullptr},
+      {"%1!---------------d!", N(1), 0, 0, 1, "1"},
+      {"%1!----------------d!", N(1), 0, 0, 1, nullptr},
+      // A zero character is written as it is and ends the visible text.
+      {"%1!c!|%1!2c!|", N(0), 0, 0, 1, "\0| \0|", 5},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(Show(c.text));
@@ -113,8 +118,10 @@ TEST(MessageFormat, RendersLikeTheSystemFormatter) {
       EXPECT_STREQ("", out);
       continue;
     }
-    EXPECT_EQ(static_cast<int>(std::strlen(c.expected)), n);
-    EXPECT_EQ(Show(c.expected), Show(std::string(out, n > 0 ? n : 0)));
+    const std::string expected(c.expected, c.expectedLength >= 0 ? c.expectedLength
+                                                                 : std::strlen(c.expected));
+    EXPECT_EQ(static_cast<int>(expected.size()), n);
+    EXPECT_EQ(Show(expected), Show(std::string(out, n > 0 ? n : 0)));
     EXPECT_EQ('\0', out[n > 0 ? n : 0]);
   }
 }

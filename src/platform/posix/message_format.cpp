@@ -110,8 +110,10 @@ struct Writer {
       case 's':
         return Text(spec, reinterpret_cast<const char *>(raw));
       case 'c': {
+        // A zero character is written as it is, as Windows does: it ends
+        // the text where it stands.
         const char ch[1] = {static_cast<char>(raw)};
-        return Field(spec, "", 0, ch, ch[0] ? 1 : 0, 0);
+        return Field(spec, "", 0, ch, 1, 0);
       }
       case 'p':
         return Pointer(spec, raw);
