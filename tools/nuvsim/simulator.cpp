@@ -71,8 +71,7 @@ uint16_t Simulator::serverWrongPort(int server) const {
 }
 
 Behaviour &Simulator::behaviour(int server) {
-  static Behaviour none;  // the answer for a bad index: harmless to change
-  return valid(server) ? servers_[size_t(server)]->behaviour : none;
+  return valid(server) ? servers_[size_t(server)]->behaviour : spare_;
 }
 
 void Simulator::configure(int server, const std::function<void(Behaviour &)> &f) {

@@ -131,6 +131,7 @@ class Simulator {
   uint32_t serverAddr(int server) const;
   uint16_t serverPort(int server) const;
   uint16_t serverWrongPort(int server) const;
+  // The behaviour of one server (of no server for a bad index: changing it is harmless).
   Behaviour &behaviour(int server);
   // Applies f to the behaviour of one server, or of all with kAllServers.
   void configure(int server, const std::function<void(Behaviour &)> &f);
@@ -237,6 +238,7 @@ class Simulator {
   int64_t nextDue() const;
 
   std::vector<std::unique_ptr<Server>> servers_;
+  Behaviour spare_;
   Faults faults_;
   uint64_t rng_ = 0x6E757673696D0001ull;
   int64_t now_ = 0;

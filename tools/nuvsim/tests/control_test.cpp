@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "control.h"
+#include "nuvsim/control.h"
 #include "sim_fixture.h"
 
 namespace nuvsim_test {

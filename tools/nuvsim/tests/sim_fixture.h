@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "sim_socket.h"
-#include "simulator.h"
+#include "nuvsim/sim_socket.h"
+#include "nuvsim/simulator.h"
 
 namespace nuvsim_test {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "sim_fixture.h"
-#include "wire.h"
+#include "nuvsim/wire.h"
 
 namespace nuvsim_test {
 namespace {
