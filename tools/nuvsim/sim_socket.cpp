@@ -169,6 +169,11 @@ int udpWaitReadable(const SockHandle *socks, int n, int timeoutMs, bool *ready) 
   for (int i = 0; i < n; ++i) {
     ready[i] = false;
     if (socks[i] == kNoSocket) continue;
+#ifdef _WIN32
+    if (count == FD_SETSIZE) return -1;  // the set is a counted array
+#else
+    if (sys(socks[i]) >= FD_SETSIZE) return -1;  // the set is a bitmap of fixed size
+#endif
     FD_SET(sys(socks[i]), &set);
     if (sys(socks[i]) > top) top = sys(socks[i]);
     ++count;

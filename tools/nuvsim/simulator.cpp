@@ -40,7 +40,7 @@ Simulator::~Simulator() {
 
 int Simulator::addServer(const char *addr, uint16_t port, ServerKind kind) {
   uint32_t a = 0;
-  if (!parseIpv4(addr, &a)) return kSimBadArgument;
+  if (!parseIpv4(addr, &a) || serverCount() == kMaxServers) return kSimBadArgument;
   if (!netStarted_) return kSimSocketError;
   auto s = std::make_unique<Server>();
   s->kind = kind;
@@ -282,12 +282,12 @@ void Simulator::handle(int server, uint16_t localPort, uint32_t addr, uint16_t p
   switch (p.command) {
     case kLogin:
       peer.loggedIn = false;
+    {
+      std::string answer = std::to_string(s.behaviour.firstCall);
       if (s.kind == ServerKind::Map)
-        std::snprintf(text, sizeof text, "%d:%d:%s", s.behaviour.firstCall, s.behaviour.service,
-                      s.behaviour.signature.c_str());
-      else
-        std::snprintf(text, sizeof text, "%d", s.behaviour.firstCall);
-      reply(server, pi, s.behaviour.login, text, "login");
+        answer.append(":").append(std::to_string(s.behaviour.service)).append(":").append(s.behaviour.signature);
+      reply(server, pi, s.behaviour.login, answer, "login");
+    }
       if (s.behaviour.login == Reply::Success) {
         peer.loggedIn = true;
         if (s.kind == ServerKind::Redirect && s.behaviour.redirectPush) {

@@ -102,6 +102,7 @@ struct Peer {
   unsigned nextSequence = 0;   // of the server's numbered packets to this client
 };
 
+constexpr int kMaxServers = 16;
 constexpr int kMaxPeers = 32;
 constexpr int kMaxPending = 64;
 constexpr size_t kDefaultRecordLimit = 100000;
@@ -123,8 +124,8 @@ class Simulator {
   Simulator(const Simulator &) = delete;
   Simulator &operator=(const Simulator &) = delete;
 
-  // Opens a server on addr:port (port 0: any free one, see serverPort).
-  // Returns its index or a negative status.
+  // Opens a server on addr:port (port 0: any free one, see serverPort), at
+  // most kMaxServers. Returns its index or a negative status.
   int addServer(const char *addr, uint16_t port, ServerKind kind);
   int serverCount() const { return int(servers_.size()); }
   ServerKind serverKind(int server) const;

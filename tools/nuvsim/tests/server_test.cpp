@@ -240,5 +240,18 @@ TEST_F(SimTest, CallsGoOncePerClientAcrossTheCluster) {
   EXPECT_EQ(sim_.sendDuty(7), kSimBadArgument);
 }
 
+TEST(SimServers, AddressesAndTableAreChecked) {
+  Simulator sim;
+  EXPECT_EQ(sim.addServer("1.2.3", 0, ServerKind::Map), kSimBadArgument);
+  EXPECT_EQ(sim.addServer("example.com", 0, ServerKind::Map), kSimBadArgument);
+  for (int i = 0; i < kMaxServers; ++i) ASSERT_EQ(sim.addServer("127.0.0.1", 0, ServerKind::Map), i);
+  EXPECT_EQ(sim.addServer("127.0.0.1", 0, ServerKind::Map), kSimBadArgument);
+  EXPECT_EQ(sim.serverCount(), kMaxServers);
+  EXPECT_EQ(sim.poll(0), 0);
+  // A port in use cannot be opened twice.
+  Simulator other;
+  EXPECT_EQ(other.addServer("127.0.0.1", sim.serverPort(0), ServerKind::Map), kSimSocketError);
+}
+
 }  // namespace
 }  // namespace nuvsim_test
