@@ -17,6 +17,15 @@ constexpr Entry kTable[] = {
 #undef NUV_STR
 };
 
+// Ids must stay unique and ascending: a duplicate would load a different
+// text here than from the Windows resource.
+constexpr bool Ascending() {
+  for (size_t i = 1; i < sizeof kTable / sizeof kTable[0]; ++i)
+    if (kTable[i - 1].id >= kTable[i].id) return false;
+  return true;
+}
+static_assert(Ascending(), "strings.def: ids must be unique and ascending");
+
 }  // namespace
 
 int PlatLoadString(unsigned id, char *buf, int size) {

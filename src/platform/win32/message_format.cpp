@@ -42,6 +42,8 @@ int PlatFormatMessage(const char *text, const std::uintptr_t *args, int argCount
     if (checker.textInsert[n] && padded[n - 1] == 0)
       padded[n - 1] = reinterpret_cast<DWORD_PTR>(kNullText);
 
+  // The system takes at most 64K bytes of output.
+  if (outSize > 0xFFFF) outSize = 0xFFFF;
   SetLastError(ERROR_SUCCESS);
   const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY, text,
                                  0, 0, out, static_cast<DWORD>(outSize),
