@@ -255,12 +255,15 @@ NuvPacketAcceptance NuvPacketAccept(const uint8_t *datagram, int length) {
 }
 
 std::string_view NuvPacketPayload(const uint8_t *datagram, int length) {
-  if (!datagram || length <= kPacketHeaderSize) return {};
+  if (!datagram || length <= 0) return {};
+  // Empty views still point into the datagram, so callers may copy from them.
+  if (length <= kPacketHeaderSize) return {reinterpret_cast<const char *>(datagram) + length, 0};
   return FieldText(datagram + kPacketHeaderSize, static_cast<size_t>(length - kPacketHeaderSize));
 }
 
 int NuvPacketParseLoginAnswer(std::string_view payload, NuvLoginAnswer *out) {
   *out = NuvLoginAnswer{};
+  out->signature = payload.substr(0, 0);
   Tokenizer tok{UpToNul(payload)};
   std::string_view field;
   if (!tok.Next(":", &field) || !ScanInt(field, &out->firstCall)) return ECONTENT;
@@ -277,7 +280,7 @@ int NuvPacketParseLoginAnswer(std::string_view payload, NuvLoginAnswer *out) {
 int NuvPacketParseIncoming(std::string_view payload, NuvIncomingCall *out) {
   *out = NuvIncomingCall{};
   std::string_view rest = UpToNul(payload).substr(0, kIncomingExamined);
-  std::string_view fields[4];
+  std::string_view fields[4] = {rest.substr(0, 0), rest.substr(0, 0), rest.substr(0, 0), rest.substr(0, 0)};
   for (int i = 0; i < 4; ++i) {
     const size_t colon = rest.find(':');
     fields[i] = rest.substr(0, colon);
@@ -331,6 +334,7 @@ int NuvPacketParseConfigTime(std::string_view payload, NuvConfigTime *out) {
 
 int NuvPacketParseConfigIp1(std::string_view payload, NuvConfigIp1 *out) {
   *out = NuvConfigIp1{};
+  out->host = payload.substr(0, 0);
   std::string_view s = UpToNul(payload);
   if (!StartsWith(s, "ip1:")) return ECONTENT;
   Tokenizer tok{s.substr(4)};
@@ -342,6 +346,7 @@ int NuvPacketParseConfigIp1(std::string_view payload, NuvConfigIp1 *out) {
 
 int NuvPacketParseConfigCustom(std::string_view payload, NuvConfigCustom *out) {
   *out = NuvConfigCustom{};
+  out->number = out->pin = payload.substr(0, 0);
   std::string_view s = UpToNul(payload);
   if (!StartsWith(s, "custom:")) return ECONTENT;
   s.remove_prefix(7);
