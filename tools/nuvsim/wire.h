@@ -1,6 +1,6 @@
 #pragma once
 // The simulator's own encoder and decoder of the call-notification datagram.
-// Written from the wire table alone and kept apart from the client's codec,
+// Written from the datagram layout alone and kept apart from the client's codec,
 // so that a fault in either one shows up as a disagreement between the two.
 
 #include <cstddef>
