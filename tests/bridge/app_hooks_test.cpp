@@ -5,6 +5,14 @@
 
 namespace bridgetest {
 HookLog hooks;
+
+// Windows Sockets must be started before the first socket of any test.
+struct SocketService : ::testing::Environment {
+  void SetUp() override { ASSERT_EQ(PlatSockStartup(), 0); }
+  void TearDown() override { PlatSockCleanup(); }
+};
+const ::testing::Environment *const kSocketService =
+    ::testing::AddGlobalTestEnvironment(new SocketService);
 }  // namespace bridgetest
 
 using bridgetest::hooks;

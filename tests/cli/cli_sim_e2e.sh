@@ -10,6 +10,9 @@
 # (the default) a free port is chosen and stored in NUV.INI, with the
 # hang-up on answer enabled (RAS 1, HANGUP 0).
 # --show: print both logs at the end, also on success.
+# --start-wait N: seconds allowed for each program to start (10; a Windows
+# build under Wine needs more).
+# --runner CMD: run both programs through CMD (scripts/wine-run.sh).
 set -u
 
 NUVSIM=$(realpath "$1")
@@ -20,10 +23,14 @@ for tool in "$NUVSIM" "$NUVCLI"; do
 done
 PORT=random
 SHOW=0
+START_WAIT=10
+RUNNER=()
 while [ $# -gt 0 ]; do
   case $1 in
     --port) PORT=$2; shift 2 ;;
     --show) SHOW=1; shift ;;
+    --start-wait) START_WAIT=$2; shift 2 ;;
+    --runner) RUNNER=("$(realpath "$2")"); shift 2 ;;
     *) echo "unknown option: $1" >&2; exit 2 ;;
   esac
 done
@@ -52,10 +59,10 @@ fail() {
   exit 1
 }
 # wait_for FILE PATTERN SECONDS: until an extended regular expression
-# matches a line of FILE.
+# matches a line of FILE (line ends CR LF or LF).
 wait_for() {
   local deadline=$((SECONDS + $3))
-  while ! grep -Eq -- "$2" "$1" 2>/dev/null; do
+  while ! tr -d '\r' < "$1" 2>/dev/null | grep -Eq -- "$2"; do
     [ $SECONDS -ge $deadline ] && return 1
     sleep 0.05
   done
@@ -83,10 +90,10 @@ for attempt in 1 2 3 4 5; do
     PORTNUM=$((20000 + RANDOM % 40000))
     LISTEN=(--listen "127.0.0.1:$PORTNUM")
   fi
-  "$NUVSIM" "${LISTEN[@]}" < sim.in > sim.log 2>&1 &
+  "${RUNNER[@]}" "$NUVSIM" "${LISTEN[@]}" < sim.in > sim.log 2>&1 &
   SIM_PID=$!
   exec 3> sim.in
-  if wait_for sim.log "MAP server on" 5; then break; fi
+  if wait_for sim.log "MAP server on" "$START_WAIT"; then break; fi
   exec 3>&-
   wait_exit "$SIM_PID" 2 >/dev/null
   SIM_PID=
@@ -97,12 +104,12 @@ done
 if [ "$PORT" != default ]; then
   printf '[PARAMS]\r\nSERVERLIST=0:1\r\nSERVER0=127.0.0.1/%s\r\nRAS=1\r\nHANGUP=0\r\n' "$PORTNUM" > NUV.INI
 fi
-"$NUVCLI" --number "(204) 555-3636" --password secret1 < cli.in > cli.log 2> cli.err &
+"${RUNNER[@]}" "$NUVCLI" --number "(204) 555-3636" --password secret1 < cli.in > cli.log 2> cli.err &
 CLI_PID=$!
 exec 4> cli.in
 
 TAB=$'\t'
-wait_for cli.log "^LOGIN${TAB}1\$" 10 || fail "nuvcli did not log in"
+wait_for cli.log "^LOGIN${TAB}1\$" "$START_WAIT" || fail "nuvcli did not log in"
 echo "call 42 Alice 2045551212" >&3
 wait_for cli.log "^CALL${TAB}full${TAB}[0-9]+${TAB}42:" 5 || fail "nuvcli did not show the call"
 SESSION=$(awk -F"$TAB" '$1 == "CALL" { print $3; exit }' cli.log)
