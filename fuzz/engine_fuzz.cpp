@@ -9,6 +9,9 @@
 // list reader, whose list then goes to the engine's list parser and the
 // fallback.
 //
+// NUV_ENGINE_FUZZ_MODE=datagrams or =ini in the environment restricts a run to
+// the receive path or to the reader.
+//
 // Host names in pushed server lists would make every run wait for a DNS
 // lookup, so their letters are turned into digits (a digit-led name is
 // parsed, never looked up).
@@ -211,7 +214,12 @@ void FuzzStoredList(Rig &rig, const uint8_t *data, size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (size == 0) return 0;
   Rig &rig = Setup();
-  switch (data[0] & 3) {
+  // NUV_ENGINE_FUZZ_MODE=datagrams or =ini keeps a run on one half.
+  static const char *only = std::getenv("NUV_ENGINE_FUZZ_MODE");
+  int mode = data[0] & 3;
+  if (only && std::strcmp(only, "ini") == 0) mode = 3;
+  if (only && std::strcmp(only, "datagrams") == 0 && mode == 3) mode = 0;
+  switch (mode) {
     case 0:
     case 1:
       FuzzDatagrams(rig, false, data + 1, size - 1);
