@@ -529,7 +529,12 @@ int BuildSessionTable(NuvProtoLogin *login, const NuvServerList &list, NuvProtoS
       std::free(sessions);
       return ECONTENT;
     }
-    if (const NuvProtoSession *known = FindSessionByAddress(login, remote.address)) {
+    // A server named twice is carried over once: two copies of one session
+    // would share its identifier and be counted out twice.
+    const NuvProtoSession *known = FindSessionByAddress(login, remote.address);
+    for (int j = 0; known && j < i; ++j)
+      if (sessions[j].id == known->id) known = nullptr;
+    if (known) {
       sessions[i] = *known;
     } else {
       InitSession(login, &sessions[i]);
@@ -598,6 +603,9 @@ int NuvProtoClusterLogoutEx(NuvProtoLogin *login, int sendLogout) {
   std::free(login->sessions);
   login->sessions = nullptr;
   login->serverCount = 0;
+  // Without a table nothing is logged in, whatever the count said.
+  login->loggedInServers = 0;
+  login->loggedIn = 0;
   for (auto &p : login->pending) {
     std::memset(&p, 0, sizeof p);
     p.free = 1;

@@ -446,6 +446,43 @@ TEST_F(Engine, BadServerListsLeaveTheTableAlone) {
   EXPECT_EQ(login->sessions[0].id, id);
 }
 
+TEST_F(Engine, ServerNamedTwiceInAPushIsCarriedOverOnce) {
+  Server a;
+  ASSERT_EQ(Install(0, {&a}), 0);
+  ASSERT_EQ(LogIn(a), 0x60000001);
+  const unsigned id = SessionOf(a)->id;
+  EXPECT_EQ(Deliver(a, Make('s', "010", "ips:2:" + a.Entry() + ":" + a.Entry())), 0x60000001);
+  ASSERT_EQ(login->serverCount, 2);
+  EXPECT_EQ(login->sessions[0].id, id);
+  EXPECT_EQ(login->sessions[0].loginState, kNuvLoggedIn);
+  EXPECT_NE(login->sessions[1].id, id);
+  EXPECT_EQ(login->sessions[1].loginState, kNuvNotLoggedIn);
+  EXPECT_EQ(login->loggedInServers, 1);
+  // The count stays true through a loss and a new login.
+  EXPECT_EQ(Deliver(a, Make('g', "011", "")), 1);
+  EXPECT_EQ(login->loggedInServers, 0);
+  EXPECT_EQ(login->loggedIn, 0);
+  EXPECT_EQ(Deliver(a, Make('h', "012", "0:2:12345")), 0x60000001);
+  EXPECT_EQ(login->loggedInServers, 1);
+}
+
+TEST_F(Engine, HostNamesAreLookedUpOnce) {
+  Server a;
+  {
+    TraceLog trace;
+    std::string list = "0:1:localhost/" + std::to_string(a.port);
+    ASSERT_EQ(NuvProtoClusterLogin(login, list.data()), 0);
+    EXPECT_TRUE(trace.Has("DNS Lookup on \"localhost\"\r\n"));
+    EXPECT_EQ(trace.text.find("DNS Lookup"), trace.text.rfind("DNS Lookup"));
+  }
+  EXPECT_EQ(LogIn(a), 0x60000001);  // the LOGIN went out and the answers reach the session
+  const unsigned id = SessionOf(a)->id;
+  std::string bad = "0:2:localhost/" + std::to_string(a.port) + ":no-such-host.invalid/10002";
+  EXPECT_EQ(NuvProtoClusterLogin(login, bad.data()), ECONTENT);
+  EXPECT_EQ(login->serverCount, 1);
+  EXPECT_EQ(login->sessions[0].id, id);
+}
+
 TEST_F(Engine, StyleOneLogsInToTheFirstServerOnly) {
   Server a, b;
   ASSERT_EQ(Install(1, {&a, &b}), 0);
