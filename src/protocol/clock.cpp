@@ -1,6 +1,7 @@
 // The protocol clock: one tick per second drives resends, keep-alives, the
 // turns of a style One list and the fall back to another server list.
 
+#include <climits>
 #include <cstdlib>
 
 #include "protocol/nuvproto.h"
@@ -44,7 +45,7 @@ int NuvProtoTimerTick(NuvProtoLogin *login) {
         FreeAllSlots(login);
         return NuvProtoSendPacket(login, &login->sessions[turn], CMD_LOGIN, nullptr, 0, 0, 0);
       }
-      login->outTime = login->fallbackSeconds + 1;
+      login->outTime = login->fallbackSeconds < INT_MAX ? login->fallbackSeconds + 1 : INT_MAX;
     }
     if (login->outTime > login->fallbackSeconds) {
       login->outTime = 0;
@@ -65,10 +66,12 @@ int NuvProtoTimerTick(NuvProtoLogin *login) {
     NuvProtoSession *s = &login->sessions[i];
     if (s->loginState != kNuvLoggedIn) continue;
     s->silence++;
+    // A server may set any duty and time-out ("time:"): compute in 64 bits.
+    const long long silence = s->silence, duty = s->duty;
     int rc = 0;
-    if (s->silence == s->duty || s->silence == 2 * s->duty) {
+    if (silence == duty || silence == 2 * duty) {
       rc = NuvProtoSendPacket(login, s, CMD_DUTY, nullptr, 0, 0, 0);
-    } else if (s->silence >= 2 * s->duty + s->timeout) {
+    } else if (silence >= 2 * duty + s->timeout) {
       lost |= MarkLoggedOut(login, s, kNuvNotLoggedIn);
       rc = NuvProtoSendPacket(login, s, CMD_LOGIN, nullptr, 0, 0, login->loginValidSeconds);
     }

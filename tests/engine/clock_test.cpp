@@ -234,5 +234,16 @@ TEST_F(Clock, ServerTimingFromConfigNewApplies) {
   EXPECT_EQ(t.perServer[0], (Lines{"30:q", "60:q", "65:a"}));
 }
 
+TEST_F(Clock, ExtremeServerTimingStaysWellDefined) {
+  Server a;
+  ASSERT_EQ(Install(0, {&a}), 0);
+  ASSERT_EQ(LogIn(a), 0x60000001);
+  ASSERT_EQ(Deliver(a, Make('s', "009", "time:2147483647:2147483647:2147483647")), 0x20000001);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(NuvProtoTimerTick(login), 0);
+  ASSERT_EQ(Deliver(a, Make('s', "010", "time:-5:-1:-2147483647")), 0x20000001);
+  EXPECT_EQ(NuvProtoTimerTick(login), 0x60000000);  // lost at once, without overflow
+  a.Drain();
+}
+
 }  // namespace
 }  // namespace enginetest
