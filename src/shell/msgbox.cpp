@@ -5,6 +5,7 @@
 
 #include "platform/message_box.h"
 #include "platform/message_format.h"
+#include "platform/message_format_scan.h"
 #include "platform/string_table.h"
 #include "platform/sys_error.h"
 
@@ -31,6 +32,31 @@ void MissingText(unsigned textId, char (&text)[kTextSize]) {
   char email[kCaptionSize];
   PlatLoadString(kSupportEmail, email, sizeof email);
   LoadFmtMessage(kTextMissingText, text, sizeof text, email, textId);
+}
+
+// Refuses a text that takes one of the numbers passed as a text pointer.
+struct TextInsertCheck {
+  const char *kinds;
+  int count;
+  bool Literal(const char *, std::size_t) { return true; }
+  bool Insert(const fmtscan::Spec &spec) {
+    return !(fmtscan::IsTextType(spec.type) && spec.insert <= count &&
+             kinds[spec.insert - 1] != 's');
+  }
+};
+
+// Formats raw with as many of the inserts as the text names; false (out "")
+// when the text is refused or would take a number as a text.
+bool FormatText(const char *raw, const std::uintptr_t *args, const char *kinds,
+                int argCount, char *out, int outSize) {
+  out[0] = '\0';
+  int count = LoadFmtInsertCount(raw);
+  if (count > argCount) count = argCount;  // the rest read as 0 in the formatter
+  if (kinds) {
+    TextInsertCheck check{kinds, count};
+    if (!fmtscan::Walk(raw, check)) return false;
+  }
+  return PlatFormatMessage(raw, args, count, out, outSize) >= 0;
 }
 
 }  // namespace
@@ -67,7 +93,7 @@ int errorMessageBox(PlatWindow owner, unsigned captionId, unsigned textId, long 
     const std::uintptr_t args[1] = {NuvFmtArg(value)};
     // A text the formatter refuses is shown as it stands rather than as an
     // empty box.
-    if (PlatFormatMessage(raw, args, 1, text, sizeof text) < 0) {
+    if (!FormatText(raw, args, "d", 1, text, sizeof text)) {
       std::memcpy(text, raw, sizeof text - 1);
       text[sizeof text - 1] = '\0';
     }
@@ -76,15 +102,16 @@ int errorMessageBox(PlatWindow owner, unsigned captionId, unsigned textId, long 
 }
 
 char *LoadFmtMessageV(unsigned textId, char *out, int outSize, const std::uintptr_t *args,
-                      int argCount) {
+                      const char *kinds, int argCount) {
   if (!out || outSize <= 0) return out;
   out[0] = '\0';
-  char raw[kLongTextSize];
-  if (PlatLoadString(textId, raw, sizeof raw) == 0) std::snprintf(raw, sizeof raw, "%%1");
-  int count = LoadFmtInsertCount(raw);
   if (!args || argCount < 0) argCount = 0;
-  if (count > argCount) count = argCount;  // the rest read as 0 in the formatter
-  PlatFormatMessage(raw, args, count, out, outSize);
+  char raw[kLongTextSize];
+  if (PlatLoadString(textId, raw, sizeof raw) == 0) {
+    const char first = (kinds && argCount > 0) ? kinds[0] : 's';
+    std::snprintf(raw, sizeof raw, "%s", first == 'd' ? "%1!d!" : first == 'u' ? "%1!u!" : "%1");
+  }
+  FormatText(raw, args, kinds, argCount, out, outSize);
   return out;
 }
 

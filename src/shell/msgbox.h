@@ -24,14 +24,31 @@ inline std::uintptr_t NuvFmtArg(long long v) { return static_cast<std::uintptr_t
 inline std::uintptr_t NuvFmtArg(unsigned long long v) { return static_cast<std::uintptr_t>(v); }
 inline std::uintptr_t NuvFmtArg(std::nullptr_t) { return 0; }
 
-// Formats text `textId` (or "%1" when the id has no text) with up to ten
-// inserts into out; out holds "" when formatting fails. Inserts are passed as
-// pointer-sized values so a text insert (a char pointer, "%1!s!") and a
-// number ("%2!u!") travel alike on 32- and 64-bit builds. The text decides how
-// many inserts it takes (its highest "%<n>", at most ten); inserts it names
-// beyond the argCount passed read as 0, never from beyond args.
+// What an insert is, as the caller passed it: 's' a text, 'd' a signed
+// number, 'u' an unsigned number.
+inline constexpr char NuvFmtKind(const char *) { return 's'; }
+inline constexpr char NuvFmtKind(char *) { return 's'; }
+inline constexpr char NuvFmtKind(std::nullptr_t) { return 's'; }
+inline constexpr char NuvFmtKind(int) { return 'd'; }
+inline constexpr char NuvFmtKind(long) { return 'd'; }
+inline constexpr char NuvFmtKind(long long) { return 'd'; }
+inline constexpr char NuvFmtKind(unsigned) { return 'u'; }
+inline constexpr char NuvFmtKind(unsigned long) { return 'u'; }
+inline constexpr char NuvFmtKind(unsigned long long) { return 'u'; }
+
+// Formats text `textId` with up to ten inserts into out; out holds "" when
+// formatting fails. Inserts are passed as pointer-sized values so a text
+// insert (a char pointer, "%1!s!") and a number ("%2!u!") travel alike on 32-
+// and 64-bit builds. The text decides how many inserts it takes (its highest
+// "%<n>", at most ten); inserts it names beyond the argCount passed read as 0,
+// never from beyond args.
+//
+// kinds (one NuvFmtKind letter per insert passed, or nullptr when unknown)
+// guards against a text that does not match its caller: a text that would
+// read a number as a text pointer is refused instead of shown. When the id
+// has no text, "%1" stands in for it (for a number: "%1!d!" or "%1!u!").
 char *LoadFmtMessageV(unsigned textId, char *out, int outSize, const std::uintptr_t *args,
-                      int argCount);
+                      const char *kinds, int argCount);
 
 // How many inserts LoadFmtMessage takes for a text: the highest number that
 // follows a '%' directly, at most ten.
@@ -41,7 +58,8 @@ template <typename... Args>
 char *LoadFmtMessage(unsigned textId, char *out, int outSize, Args... args) {
   static_assert(sizeof...(Args) <= 10, "at most ten inserts");
   const std::uintptr_t list[sizeof...(Args) + 1] = {NuvFmtArg(args)..., 0};
-  return LoadFmtMessageV(textId, out, outSize, list, static_cast<int>(sizeof...(Args)));
+  const char kinds[sizeof...(Args) + 1] = {NuvFmtKind(args)..., '\0'};
+  return LoadFmtMessageV(textId, out, outSize, list, kinds, static_cast<int>(sizeof...(Args)));
 }
 
 // Error box after a failed shell "open" of target.

@@ -133,6 +133,30 @@ TEST_F(MsgBox, LoadFmtMessageUnknownIdFormatsTheFirstInsert) {
   EXPECT_STREQ("first", out);
 }
 
+TEST_F(MsgBox, LoadFmtMessageUnknownIdShowsAFirstNumberAsNumber) {
+  char out[64];
+  LoadFmtMessage(kNoText, out, sizeof out, 42);
+  EXPECT_STREQ("42", out);
+  LoadFmtMessage(kNoText, out, sizeof out, -7L);
+  EXPECT_STREQ("-7", out);
+  LoadFmtMessage(kNoText, out, sizeof out, 4000000000u);
+  EXPECT_STREQ("4000000000", out);
+  LoadFmtMessage(kNoText, out, sizeof out);
+  EXPECT_STREQ("(null)", out);
+}
+
+TEST_F(MsgBox, TextTakingANumberAsTextIsRefusedNotDereferenced) {
+  char out[64] = "junk";
+  LoadFmtMessage(1121, out, sizeof out, 5);  // "NUV: Monitoring %1"
+  EXPECT_STREQ("", out);
+  LoadFmtMessage(1987, out, sizeof out, "2045553636", 77);  // %2 is a text
+  EXPECT_STREQ("", out);
+  // The error box's value is always a number: such a text is shown as it is.
+  errorMessageBox(nullptr, 1408, 1505, 5);  // "Assertion Failed: %1"
+  EXPECT_EQ("Assertion Failed: %1", g_box.text);
+  EXPECT_EQ(kMbOk | kMbIconError, g_box.style);
+}
+
 TEST_F(MsgBox, LoadFmtMessageReadsOnlyTheInsertsPassed) {
   // The text names three inserts; only one is passed. The others read as 0
   // (ASan would catch a read past the argument list).
