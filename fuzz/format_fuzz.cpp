@@ -32,8 +32,8 @@ struct Reader {
 struct TextInserts {
   bool text[kFmtMaxInsert + 1] = {};
   bool Literal(const char *, std::size_t) { return true; }
-  bool Insert(const fmtscan::Spec &spec) {
-    if (fmtscan::IsTextType(spec.type)) text[spec.insert] = true;
+  bool Insert(const fmtscan::InsertFormat &fmt) {
+    if (fmtscan::IsTextType(fmt.type)) text[fmt.insert] = true;
     return true;
   }
 };

@@ -41,56 +41,56 @@ struct Writer {
 
   // prefix + zeros + body, justified in width the way the Windows C runtime
   // does it: the '0' flag pads to the width even when a precision is given.
-  bool Field(const fmtscan::Spec &spec, const char *prefix, std::size_t prefixLen,
+  bool Field(const fmtscan::InsertFormat &fmt, const char *prefix, std::size_t prefixLen,
              const char *body, std::size_t bodyLen, int zeros) {
     const int used = static_cast<int>(prefixLen + bodyLen) + zeros;
-    const int fill = spec.width > used ? spec.width - used : 0;
-    if (spec.flags & fmtscan::kFlagLeft)
+    const int fill = fmt.width > used ? fmt.width - used : 0;
+    if (fmt.flags & fmtscan::kFlagLeft)
       return Put(prefix, prefixLen) && Pad('0', zeros) && Put(body, bodyLen) && Pad(' ', fill);
-    if (spec.flags & fmtscan::kFlagZero)
+    if (fmt.flags & fmtscan::kFlagZero)
       return Put(prefix, prefixLen) && Pad('0', zeros + fill) && Put(body, bodyLen);
     return Pad(' ', fill) && Put(prefix, prefixLen) && Pad('0', zeros) && Put(body, bodyLen);
   }
 
-  bool Text(const fmtscan::Spec &spec, const char *s) {
+  bool Text(const fmtscan::InsertFormat &fmt, const char *s) {
     if (!s) s = "(null)";
     std::size_t n = std::strlen(s);
-    if (spec.precision >= 0 && n > static_cast<std::size_t>(spec.precision))
-      n = static_cast<std::size_t>(spec.precision);
-    return Field(spec, "", 0, s, n, 0);
+    if (fmt.precision >= 0 && n > static_cast<std::size_t>(fmt.precision))
+      n = static_cast<std::size_t>(fmt.precision);
+    return Field(fmt, "", 0, s, n, 0);
   }
 
-  bool Number(const fmtscan::Spec &spec, std::uintptr_t raw) {
-    const char type = spec.type;
+  bool Number(const fmtscan::InsertFormat &fmt, std::uintptr_t raw) {
+    const char type = fmt.type;
     const bool isSigned = type == 'd' || type == 'i';
     // "l" is 32 bits on Windows, like no length; "h" is 16 bits.
     unsigned long long mag;
     bool negative = false;
     if (isSigned) {
-      const long long v = spec.length == 'h' ? static_cast<short>(raw)
+      const long long v = fmt.length == 'h' ? static_cast<short>(raw)
                                              : static_cast<std::int32_t>(raw);
       negative = v < 0;
       mag = negative ? 0ull - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
     } else {
-      mag = spec.length == 'h' ? static_cast<unsigned short>(raw) : static_cast<std::uint32_t>(raw);
+      mag = fmt.length == 'h' ? static_cast<unsigned short>(raw) : static_cast<std::uint32_t>(raw);
     }
     const unsigned base = (type == 'x' || type == 'X') ? 16 : type == 'o' ? 8 : 10;
     const char *digitChars = type == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
     char digits[24];
     int n = 0;
     for (unsigned long long v = mag; v; v /= base) digits[n++] = digitChars[v % base];
-    if (mag == 0 && spec.precision != 0) digits[n++] = '0';
+    if (mag == 0 && fmt.precision != 0) digits[n++] = '0';
     char body[24];
     for (int i = 0; i < n; ++i) body[i] = digits[n - 1 - i];
-    int zeros = spec.precision > n ? spec.precision - n : 0;
+    int zeros = fmt.precision > n ? fmt.precision - n : 0;
 
     char prefix[2];
     std::size_t prefixLen = 0;
     if (isSigned) {
       if (negative) prefix[prefixLen++] = '-';
-      else if (spec.flags & fmtscan::kFlagPlus) prefix[prefixLen++] = '+';
-      else if (spec.flags & fmtscan::kFlagSpace) prefix[prefixLen++] = ' ';
-    } else if ((spec.flags & fmtscan::kFlagAlt) && mag != 0) {
+      else if (fmt.flags & fmtscan::kFlagPlus) prefix[prefixLen++] = '+';
+      else if (fmt.flags & fmtscan::kFlagSpace) prefix[prefixLen++] = ' ';
+    } else if ((fmt.flags & fmtscan::kFlagAlt) && mag != 0) {
       if (base == 16) {
         prefix[prefixLen++] = '0';
         prefix[prefixLen++] = type;
@@ -98,31 +98,31 @@ struct Writer {
         zeros = 1;
       }
     }
-    return Field(spec, prefix, prefixLen, body, static_cast<std::size_t>(n), zeros);
+    return Field(fmt, prefix, prefixLen, body, static_cast<std::size_t>(n), zeros);
   }
 
-  bool Pointer(const fmtscan::Spec &spec, std::uintptr_t raw) {
+  bool Pointer(const fmtscan::InsertFormat &fmt, std::uintptr_t raw) {
     char body[2 * sizeof(std::uintptr_t)];
     const int n = static_cast<int>(sizeof body);
     for (int i = n - 1; i >= 0; --i, raw >>= 4) body[i] = "0123456789ABCDEF"[raw & 15];
-    return Field(spec, "", 0, body, sizeof body, 0);
+    return Field(fmt, "", 0, body, sizeof body, 0);
   }
 
-  bool Insert(const fmtscan::Spec &spec) {
-    const std::uintptr_t raw = Arg(spec.insert);
-    switch (spec.type) {
+  bool Insert(const fmtscan::InsertFormat &fmt) {
+    const std::uintptr_t raw = Arg(fmt.insert);
+    switch (fmt.type) {
       case 's':
-        return Text(spec, reinterpret_cast<const char *>(raw));
+        return Text(fmt, reinterpret_cast<const char *>(raw));
       case 'c': {
         // A zero character is written as it is, as Windows does: it ends
         // the text where it stands.
         const char ch[1] = {static_cast<char>(raw)};
-        return Field(spec, "", 0, ch, 1, 0);
+        return Field(fmt, "", 0, ch, 1, 0);
       }
       case 'p':
-        return Pointer(spec, raw);
+        return Pointer(fmt, raw);
       default:
-        return Number(spec, raw);
+        return Number(fmt, raw);
     }
   }
 };
@@ -131,7 +131,7 @@ struct Writer {
 // that an insert used as a number somewhere is never read as a text pointer.
 struct Checker {
   bool Literal(const char *, std::size_t) { return true; }
-  bool Insert(const fmtscan::Spec &) { return true; }
+  bool Insert(const fmtscan::InsertFormat &) { return true; }
 };
 
 }  // namespace fmtrender

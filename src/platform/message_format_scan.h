@@ -20,9 +20,9 @@ enum : unsigned {
 
 // Longest format between the two '!' (the system copies it into a small
 // buffer of its own and gives up on longer ones).
-constexpr int kMaxSpecLength = 16;
+constexpr int kMaxFormatLength = 16;
 
-struct Spec {
+struct InsertFormat {
   int insert = 0;        // 1..99
   unsigned flags = 0;
   int width = -1;        // -1: none
@@ -47,50 +47,50 @@ inline bool ReadNumber(const char *&p, int &value) {
 }
 
 // Parses "flags width .precision length type !" after the opening '!'.
-inline bool ParseSpec(const char *&p, Spec &spec) {
+inline bool ParseInsertFormat(const char *&p, InsertFormat &fmt) {
   const char *const start = p;
   for (;; ++p) {
-    if (*p == '-') spec.flags |= kFlagLeft;
-    else if (*p == '+') spec.flags |= kFlagPlus;
-    else if (*p == ' ') spec.flags |= kFlagSpace;
-    else if (*p == '#') spec.flags |= kFlagAlt;
-    else if (*p == '0') spec.flags |= kFlagZero;
+    if (*p == '-') fmt.flags |= kFlagLeft;
+    else if (*p == '+') fmt.flags |= kFlagPlus;
+    else if (*p == ' ') fmt.flags |= kFlagSpace;
+    else if (*p == '#') fmt.flags |= kFlagAlt;
+    else if (*p == '0') fmt.flags |= kFlagZero;
     else break;
   }
   if (*p == '*') return false;
   if (*p >= '1' && *p <= '9') {
-    if (!ReadNumber(p, spec.width)) return false;
+    if (!ReadNumber(p, fmt.width)) return false;
   }
   if (*p == '.') {
     ++p;
     if (*p == '*') return false;
-    if (!ReadNumber(p, spec.precision)) return false;
+    if (!ReadNumber(p, fmt.precision)) return false;
   }
-  if (*p == 'h' || *p == 'l') spec.length = *p++;
+  if (*p == 'h' || *p == 'l') fmt.length = *p++;
   switch (*p) {
     case 'd': case 'i': case 'u': case 'x': case 'X': case 'o':
       break;
     case 'c':
-      if (spec.length == 'l' || spec.precision >= 0) return false;  // wide char
+      if (fmt.length == 'l' || fmt.precision >= 0) return false;  // wide char
       break;
     case 's':
-      if (spec.length == 'l') return false;  // wide text
+      if (fmt.length == 'l') return false;  // wide text
       break;
     case 'p':
       // Windows pads pointers its own way; only width and '-' are portable.
-      if (spec.length || spec.precision >= 0 || (spec.flags & ~kFlagLeft)) return false;
+      if (fmt.length || fmt.precision >= 0 || (fmt.flags & ~kFlagLeft)) return false;
       break;
     default:
       return false;
   }
-  spec.type = *p++;
-  if (*p != '!' || p - start > kMaxSpecLength) return false;
+  fmt.type = *p++;
+  if (*p != '!' || p - start > kMaxFormatLength) return false;
   ++p;
   return true;
 }
 
 // Walks text; calls sink.Literal(chars, count) for plain output and
-// sink.Insert(spec) for each insert, either returning false to stop with a
+// sink.Insert(fmt) for each insert, either returning false to stop with a
 // failure. Returns true when the whole text was accepted.
 template <typename Sink>
 bool Walk(const char *text, Sink &sink) {
@@ -114,18 +114,18 @@ bool Walk(const char *text, Sink &sink) {
     if (c == '\0') return false;
     if (c == '0') return true;  // end of output
     if (c >= '1' && c <= '9') {
-      Spec spec;
-      spec.insert = c - '0';
+      InsertFormat fmt;
+      fmt.insert = c - '0';
       ++p;
-      if (*p >= '0' && *p <= '9') spec.insert = spec.insert * 10 + (*p++ - '0');
+      if (*p >= '0' && *p <= '9') fmt.insert = fmt.insert * 10 + (*p++ - '0');
       if (*p == '!') {
         ++p;
-        if (!ParseSpec(p, spec)) return false;
+        if (!ParseInsertFormat(p, fmt)) return false;
       }
-      const unsigned char kind = IsTextType(spec.type) ? 1 : 2;
-      if (kinds[spec.insert] && kinds[spec.insert] != kind) return false;
-      kinds[spec.insert] = kind;
-      if (!sink.Insert(spec)) return false;
+      const unsigned char kind = IsTextType(fmt.type) ? 1 : 2;
+      if (kinds[fmt.insert] && kinds[fmt.insert] != kind) return false;
+      kinds[fmt.insert] = kind;
+      if (!sink.Insert(fmt)) return false;
       continue;
     }
     ++p;

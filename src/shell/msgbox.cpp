@@ -39,9 +39,9 @@ struct TextInsertCheck {
   const char *kinds;
   int count;
   bool Literal(const char *, std::size_t) { return true; }
-  bool Insert(const fmtscan::Spec &spec) {
-    return !(fmtscan::IsTextType(spec.type) && spec.insert <= count &&
-             kinds[spec.insert - 1] != 's');
+  bool Insert(const fmtscan::InsertFormat &fmt) {
+    return !(fmtscan::IsTextType(fmt.type) && fmt.insert <= count &&
+             kinds[fmt.insert - 1] != 's');
   }
 };
 

@@ -30,7 +30,7 @@ const std::int64_t kNumbers[] = {0,          1,           -1,          5,       
                                  255,        65535,       70000,       2147483647, -2147483647 - 1,
                                  4294967295, 4294967303,  'A',         0x1234abcd};
 
-std::string Spec(Rng &r, bool text) {
+std::string FormatOf(Rng &r, bool text) {
   std::string s;
   for (int i = r.Below(4); i > 0; --i) s += "-+ #0"[r.Below(5)];
   if (r.Chance(60)) s += std::to_string(1 + r.Below(20));
@@ -87,7 +87,7 @@ TEST(MessageFormat, SystemAndPortableRendererAgreeOnGeneratedTexts) {
       const int insert = 1 + r.Below(argCount + 1);  // now and then one not passed
       const bool asText = insert <= argCount ? isText[insert] : true;
       text += "%" + std::to_string(insert);
-      if (!(asText && r.Chance(30))) text += "!" + Spec(r, asText) + "!";
+      if (!(asText && r.Chance(30))) text += "!" + FormatOf(r, asText) + "!";
       text += kSeparators[r.Below(10)];
     }
     const int size = kSizes[r.Below(3)];

@@ -12,8 +12,8 @@ namespace {
 struct Checker {
   bool textInsert[kFmtMaxInsert + 1] = {};
   bool Literal(const char *, std::size_t) { return true; }
-  bool Insert(const fmtscan::Spec &spec) {
-    if (fmtscan::IsTextType(spec.type)) textInsert[spec.insert] = true;
+  bool Insert(const fmtscan::InsertFormat &fmt) {
+    if (fmtscan::IsTextType(fmt.type)) textInsert[fmt.insert] = true;
     return true;
   }
 };
