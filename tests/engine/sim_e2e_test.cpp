@@ -1,12 +1,8 @@
 // End to end against the server-cluster simulator (tools/nuvsim), whose codec
-// is its own. Test groups link only the client's core, so the simulator's
-// sources are compiled into this file.
-
-#include "../../tools/nuvsim/sim_socket.cpp"
-#include "../../tools/nuvsim/simulator.cpp"
-#include "../../tools/nuvsim/wire.cpp"
+// is its own; tools/nuvsim links its library into this test group.
 
 #include "engine_harness.h"
+#include "nuvsim/simulator.h"
 
 namespace enginetest {
 namespace {
