@@ -7,7 +7,6 @@
 #include "protocol/nuvproto.h"
 #include "protocol/packet.h"
 #include "protocol/trace.h"
-#include "protocol/udp.h"
 
 namespace {
 
@@ -17,15 +16,6 @@ int LoseSession(NuvProtoLogin *login, NuvProtoSession *session, int slot, bool *
   *lost |= MarkLoggedOut(login, session, kNuvNotLoggedIn);
   FreeSlot(login, slot);
   return NuvProtoSendPacket(login, session, CMD_LOGIN, nullptr, 0, 0, login->loginValidSeconds);
-}
-
-int Resend(NuvProtoLogin *login, NuvProtoSession *session, NuvProtoPending *p) {
-  Debug_NuvProtoPacket(p->packet, &session->remote.address, 0);
-  if (UDP_sendPacket(&login->local, &session->remote, p->packet, NuvProtoSlotLength(p)) < 0) {
-    Debug_HandleLastWSAError();
-    return EMISC;
-  }
-  return 0;
 }
 
 }  // namespace
@@ -90,7 +80,7 @@ int NuvProtoTimerTick(NuvProtoLogin *login) {
     if (p->timeout > 0 && --p->timeout == 0) {
       int rc = 0;
       if (s->resendCount < s->maxResends) {
-        rc = Resend(login, s, p);
+        rc = ResendSlot(login, s, p);
         if (rc == 0 && isLogin) p->timeout = login->loginValidSeconds;
         s->resendCount++;
       } else {
@@ -104,7 +94,7 @@ int NuvProtoTimerTick(NuvProtoLogin *login) {
       if (s->loginState != kNuvLoggedIn) {
         if (p->packet[kPacketCommandOffset] != CMD_LOGIN) FreeSlot(login, i);
       } else if (s->resendCount < s->maxResends) {
-        rc = Resend(login, s, p);
+        rc = ResendSlot(login, s, p);
         s->resendCount++;
       } else {
         rc = LoseSession(login, s, i, &lost);

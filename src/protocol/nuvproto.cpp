@@ -23,16 +23,6 @@ std::string_view FixedText(const char *field, size_t size) {
   return std::string_view(field, strnlen(field, size));
 }
 
-// Sends a kept packet again exactly as it was sent first.
-int ResendSlot(NuvProtoLogin *login, NuvProtoSession *session, NuvProtoPending *slot) {
-  Debug_NuvProtoPacket(slot->packet, &session->remote.address, 0);
-  if (UDP_sendPacket(&login->local, &session->remote, slot->packet, NuvProtoSlotLength(slot)) < 1) {
-    Debug_HandleLastWSAError();
-    return EMISC;
-  }
-  return 0;
-}
-
 // NUL-padded copy into a fixed field; a full field has no terminator.
 void CopyField(char *field, size_t size, const char *text) {
   std::memset(field, 0, size);
@@ -45,6 +35,16 @@ int NuvProtoSlotLength(const NuvProtoPending *slot) {
   const uint32_t dataSize = NuvPacketDataSize(slot->packet);
   const uint32_t most = kNuvSlotPacketSize - kPacketOverhead;
   return kPacketOverhead + static_cast<int>(dataSize < most ? dataSize : most);
+}
+
+int ResendSlot(NuvProtoLogin *login, NuvProtoSession *session, NuvProtoPending *slot) {
+  Debug_NuvProtoPacket(slot->packet, &session->remote.address, 0);
+  // Nothing sent counts as failed, as for every send.
+  if (UDP_sendPacket(&login->local, &session->remote, slot->packet, NuvProtoSlotLength(slot)) < 1) {
+    Debug_HandleLastWSAError();
+    return EMISC;
+  }
+  return 0;
 }
 
 // ---------------------------------------------------------------- slots

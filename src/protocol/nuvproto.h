@@ -176,6 +176,8 @@ bool MarkLoggedOut(NuvProtoLogin *login, NuvProtoSession *session, int newState)
 void ParkAllSessions(NuvProtoLogin *login);
 // Length of a kept packet as sent (35 + its dataSize).
 int NuvProtoSlotLength(const NuvProtoPending *slot);
+// Sends a kept packet again exactly as it was sent first: 0, or EMISC.
+int ResendSlot(NuvProtoLogin *login, NuvProtoSession *session, NuvProtoPending *slot);
 // Number of slots holding a kept packet.
 int NuvProtoQueuedPackets(const NuvProtoLogin *login);
 
