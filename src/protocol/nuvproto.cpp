@@ -29,6 +29,17 @@ void CopyField(char *field, size_t size, const char *text) {
   if (text) std::memcpy(field, text, strnlen(text, size));
 }
 
+// Frees the session table and empties every packet slot (zeroed, free).
+void DropTableAndSlots(NuvProtoLogin *login) {
+  std::free(login->sessions);
+  login->sessions = nullptr;
+  login->serverCount = 0;
+  for (auto &p : login->pending) {
+    std::memset(&p, 0, sizeof p);
+    p.free = 1;
+  }
+}
+
 }  // namespace
 
 int NuvProtoSlotLength(const NuvProtoPending *slot) {
@@ -181,15 +192,9 @@ int NuvProtoInit(NuvProtoLogin *login, const NuvProtoParams *params) {
   login->switchSeconds = params->switchSeconds;
   login->loginValidSeconds = params->loginValidSeconds;
   login->service = params->service;
-  std::free(login->sessions);
-  login->sessions = nullptr;
-  login->serverCount = 0;
+  DropTableAndSlots(login);
   login->nextSessionId = 1;
   login->nextServerIndex = 0;
-  for (auto &p : login->pending) {
-    std::memset(&p, 0, sizeof p);
-    p.free = 1;
-  }
   // Bounded copies; the fixed fields need no terminator when full.
   CopyField(login->password, sizeof login->password, params->password);
   CopyField(login->userId, sizeof login->userId, params->userId);
@@ -600,16 +605,10 @@ int NuvProtoClusterLogoutEx(NuvProtoLogin *login, int sendLogout) {
     if (sendLogout) NuvProtoSendPacket(login, s, CMD_LOGOUT, nullptr, 0, 0, 0);
     MarkLoggedOut(login, s, kNuvNotLoggedIn);
   }
-  std::free(login->sessions);
-  login->sessions = nullptr;
-  login->serverCount = 0;
+  DropTableAndSlots(login);
   // Without a table nothing is logged in, whatever the count said.
   login->loggedInServers = 0;
   login->loggedIn = 0;
-  for (auto &p : login->pending) {
-    std::memset(&p, 0, sizeof p);
-    p.free = 1;
-  }
   NuvProtoTimerEnable(login, 1);
   return 0;
 }
