@@ -12,6 +12,8 @@ set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${NUV_BUILD_DIR:-$ROOT/build/native}
 
+"$ROOT/scripts/install-deps.sh" native
+
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
   (cd "$ROOT" && cmake --preset native -B "$BUILD" >/dev/null)
 fi

@@ -2,12 +2,18 @@
 # Installs the Debian packages the builds and tests need, when any is missing.
 set -euo pipefail
 
-packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev googletest libbenchmark-dev valgrind
-  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine wine64 xvfb xauth xdotool imagemagick x11-utils
-)
+#   scripts/install-deps.sh          everything: native, sanitizer, fuzz and Windows builds, Wine
+#   scripts/install-deps.sh native   only what the native build and its tools need
+
+packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev)
+if [ "${1:-all}" != native ]; then
+  packages+=(
+    clang libclang-rt-14-dev valgrind
+    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+    binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+    wine wine64 xvfb xauth xdotool imagemagick x11-utils
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do
