@@ -16,6 +16,7 @@
 
 #include "platform/udp_socket.h"
 #include "protocol/nuvproto.h"
+#include "support/engine_rig.h"
 
 // ------------------------------------------------------ allocation counter
 
@@ -45,64 +46,23 @@ extern "C" void *realloc(void *p, size_t n) {
 
 namespace {
 
-PlatSockAddr Loopback(uint16_t port) {
-  PlatSockAddr a{};
-  a.family = kPlatAfInet;
-  a.port[0] = uint8_t(port >> 8);
-  a.port[1] = uint8_t(port);
-  a.addr[0] = 127;
-  a.addr[3] = 1;
-  return a;
-}
-
-uint16_t PortOf(PlatSocket s) {
-  PlatSockAddr a{};
-  PlatSockLocalAddress(s, &a);
-  return uint16_t((a.port[0] << 8) | a.port[1]);
-}
-
-std::string Datagram(char cmd, const char *seq, const char *payload) {
-  const size_t n = std::strlen(payload) + 1;
-  std::string d(32 + n + 3, '\0');
-  std::memcpy(&d[0], "7.0", 3);
-  std::memcpy(&d[5], "5551234567", 10);
-  std::memcpy(&d[21], seq, std::strlen(seq));
-  d[25] = cmd;
-  d[31] = static_cast<char>(n);  // network order
-  std::memcpy(&d[32], payload, n - 1);
-  return d;
-}
+using nuvtest::Loopback;
+using nuvtest::Make;
 
 // One engine logged in to one server; the server socket is drained now and
 // then so the acknowledgements never back up.
 struct Rig {
+  bool started = nuvtest::SocketsStarted();  // before any socket
   NuvProtoLogin *login = new NuvProtoLogin{};
-  PlatSocket server = 0;
-  PlatSockAddr serverAddr{};
+  nuvtest::Peer server;
+  PlatSockAddr serverAddr = Loopback(server.port);
   uint16_t enginePort = 0;
 
   Rig() {
-    PlatSockStartup();
-    NuvProtoParams p{};
-    p.userId = "5551234567";
-    p.password = "secret";
-    p.version = "7.0";
-    p.service = 1;
-    p.packetTimeout = 10;
-    p.retryInterval = -1;
-    p.dutySeconds = 120;
-    p.maxResends = 1;
-    p.fallbackSeconds = 300;
-    p.switchSeconds = 120;
-    p.loginValidSeconds = 30;
+    const NuvProtoParams p = nuvtest::TestParams();
     NuvProtoInit(login, &p);
-    enginePort = PortOf(login->local.socket);
-    server = PlatSockOpenUdp();
-    PlatSockAddr a = Loopback(0);
-    PlatSockBind(server, &a);
-    PlatSockSetNonBlocking(server);
-    serverAddr = Loopback(PortOf(server));
-    std::string list = "0:1:127.0.0.1/" + std::to_string(PortOf(server));
+    enginePort = nuvtest::PortOf(login->local.socket);
+    std::string list = "0:1:" + server.Entry();
     NuvProtoClusterLogin(login, list.data());
     MarkLoggedIn(login, &login->sessions[0]);
     FreeAllSlots(login);
@@ -110,14 +70,14 @@ struct Rig {
   ~Rig() {
     NuvProtoClusterLogoutEx(login, 0);
     UDP_closeSocket(&login->local);
-    PlatSockClose(server);
     delete login;
   }
+  // Without allocating, unlike Peer::Drain: the counter runs throughout.
   void Drain() {
     uint8_t buf[256];
     PlatSockAddr from{};
     int32_t len = sizeof from;
-    while (PlatSockRecvFrom(server, buf, sizeof buf, &from, &len) >= 0) len = sizeof from;
+    while (PlatSockRecvFrom(server.sock, buf, sizeof buf, &from, &len) >= 0) len = sizeof from;
   }
 };
 
@@ -128,8 +88,8 @@ void ReceiveSeam(benchmark::State &state, char cmd, int want) {
   Rig rig;
   // The set-up allocates (record, session table): proof that the counter counts.
   state.counters["setup_allocs"] = static_cast<double>(gAllocations.load() - setupBefore);
-  const std::string d = cmd == 'j' ? Datagram('j', "012", "77:John Smith:5559876543:1999-03-15-1432")
-                                   : Datagram('q', "012", "");
+  const nuvtest::Bytes d = cmd == 'j' ? Make('j', "012", "77:John Smith:5559876543:1999-03-15-1432")
+                                      : Make('q', "012", "");
   const long before = gAllocations.load();
   long n = 0;
   for (auto _ : state) {
@@ -156,12 +116,12 @@ void BM_ServerDuty_Seam(benchmark::State &state) { ReceiveSeam(state, 'q', 1); }
 // handles it and acknowledges (the server's send is inside the timing).
 void BM_PincomingWithValid_Loopback(benchmark::State &state) {
   Rig rig;
-  const std::string d = Datagram('j', "012", "77:John Smith:5559876543:1999-03-15-1432");
+  const nuvtest::Bytes d = Make('j', "012", "77:John Smith:5559876543:1999-03-15-1432");
   const PlatSockAddr to = Loopback(rig.enginePort);
   const long before = gAllocations.load();
   long n = 0;
   for (auto _ : state) {
-    PlatSockSendTo(rig.server, d.data(), static_cast<int>(d.size()), &to);
+    PlatSockSendTo(rig.server.sock, d.data(), static_cast<int>(d.size()), &to);
     NuvProtoSession *session = nullptr;
     uint8_t *packet = nullptr;
     if (NuvProtoRecvPacket(rig.login, &session, &packet) != 0) state.SkipWithError("not delivered");

@@ -28,6 +28,7 @@
 #include "protocol/app_hooks.h"
 #include "protocol/event.h"
 #include "protocol/nuvproto.h"
+#include "support/engine_rig.h"
 
 // What the bridge calls up into: every payload must be a terminated text.
 int LoggedIn = 0;
@@ -48,30 +49,17 @@ void SetBlinkState(int) {}
 
 namespace {
 
+using nuvtest::Loopback;
+
 struct Rig {
+  bool started = nuvtest::SocketsStarted();  // before any socket
   NuvProtoLogin *login = nullptr;
-  PlatSocket servers[3] = {};  // two servers of the table and a stranger
+  nuvtest::Peer servers[3];  // two servers of the table and a stranger
   PlatSockAddr addrs[3] = {};
   uint16_t enginePort = 0;
   std::string list;
   std::string ini;
 };
-
-PlatSockAddr Loopback(uint16_t port) {
-  PlatSockAddr a{};
-  a.family = kPlatAfInet;
-  a.port[0] = uint8_t(port >> 8);
-  a.port[1] = uint8_t(port);
-  a.addr[0] = 127;
-  a.addr[3] = 1;
-  return a;
-}
-
-uint16_t PortOf(PlatSocket s) {
-  PlatSockAddr a{};
-  PlatSockLocalAddress(s, &a);
-  return uint16_t((a.port[0] << 8) | a.port[1]);
-}
 
 Rig *gRig = nullptr;
 
@@ -84,7 +72,6 @@ Rig &Setup() {
   static Rig rig;
   if (rig.login) return rig;
   gRig = &rig;
-  PlatSockStartup();
   // The bridge saves the settings into the current folder.
   const auto folder = std::filesystem::temp_directory_path() / "nuv-engine-fuzz";
   std::filesystem::create_directories(folder);
@@ -93,39 +80,21 @@ Rig &Setup() {
   std::snprintf(Config.VERSION, sizeof Config.VERSION, "7.0");
 
   rig.login = new NuvProtoLogin{};
-  NuvProtoParams p{};
-  p.userId = "5551234567";
-  p.password = "secret";
-  p.version = "7.0";
-  p.service = 1;
-  p.packetTimeout = 10;
-  p.retryInterval = -1;
-  p.dutySeconds = 120;
-  p.maxResends = 1;
-  p.fallbackSeconds = 300;
-  p.switchSeconds = 120;
-  p.loginValidSeconds = 30;
+  NuvProtoParams p = nuvtest::TestParams();
   p.fallbackCallback = &Fallback;
   if (NuvProtoInit(rig.login, &p) != 0) std::abort();
-  rig.enginePort = PortOf(rig.login->local.socket);
-  for (int i = 0; i < 3; ++i) {
-    rig.servers[i] = PlatSockOpenUdp();
-    PlatSockAddr a = Loopback(0);
-    PlatSockBind(rig.servers[i], &a);
-    PlatSockSetNonBlocking(rig.servers[i]);
-    rig.addrs[i] = Loopback(PortOf(rig.servers[i]));
-  }
-  rig.list = "0:2:127.0.0.1/" + std::to_string(PortOf(rig.servers[0])) + ":127.0.0.1/" +
-             std::to_string(PortOf(rig.servers[1]));
+  rig.enginePort = nuvtest::PortOf(rig.login->local.socket);
+  for (int i = 0; i < 3; ++i) rig.addrs[i] = Loopback(rig.servers[i].port);
+  rig.list = "0:2:" + rig.servers[0].Entry() + ":" + rig.servers[1].Entry();
   return rig;
 }
 
 void Drain(Rig &rig) {
   uint8_t buf[2048];
-  for (PlatSocket s : rig.servers) {
+  for (const nuvtest::Peer &s : rig.servers) {
     PlatSockAddr from{};
     int32_t len = sizeof from;
-    while (PlatSockRecvFrom(s, buf, sizeof buf, &from, &len) >= 0) len = sizeof from;
+    while (PlatSockRecvFrom(s.sock, buf, sizeof buf, &from, &len) >= 0) len = sizeof from;
   }
 }
 
@@ -171,7 +140,7 @@ void FuzzDatagrams(Rig &rig, bool overLoopback, const uint8_t *data, size_t size
     if (overLoopback) {
       if (n == 0) continue;  // an empty datagram is a read error, tested elsewhere
       PlatSockAddr to = Loopback(rig.enginePort);
-      PlatSockSendTo(rig.servers[from], datagram, int(n), &to);
+      PlatSockSendTo(rig.servers[from].sock, datagram, int(n), &to);
       NuvProtoProcessIncoming(login);
     } else {
       std::memcpy(login->receiveBuffer, datagram, n);

@@ -13,7 +13,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -25,6 +24,8 @@
 #include "protocol/event.h"
 #include "protocol/nuvproto.h"
 #include "protocol/trace.h"
+#include "support/engine_rig.h"
+#include "support/fresh_folder.h"
 
 namespace bridgetest {
 
@@ -52,91 +53,20 @@ extern HookLog hooks;
 
 // ---------------------------------------------------------------------------
 // Datagrams of a server, made by hand (dataSize in network order, as servers
-// send it) and read back.
-using Bytes = std::vector<uint8_t>;
+// send it; no user id) and read back.
+using nuvtest::Bytes;
+using nuvtest::Dgram;
+using nuvtest::Loopback;
+using nuvtest::PortOf;
 
 inline Bytes MakeDatagram(char cmd, const std::string &seq, const std::string &payload,
                           const char *version = "7.0") {
-  Bytes b(32 + payload.size() + 1 + 3, 0);
-  std::memcpy(&b[0], version, std::min<size_t>(std::strlen(version), 5));
-  std::memcpy(&b[21], seq.data(), std::min<size_t>(seq.size(), 4));
-  b[25] = static_cast<uint8_t>(cmd);
-  const uint32_t n = static_cast<uint32_t>(payload.size() + 1);
-  b[28] = uint8_t(n >> 24);
-  b[29] = uint8_t(n >> 16);
-  b[30] = uint8_t(n >> 8);
-  b[31] = uint8_t(n);
-  std::memcpy(&b[32], payload.data(), payload.size());
-  return b;
+  return nuvtest::Make(cmd, seq, payload, version, false, "");
 }
 
-struct Dgram {
-  char cmd = 0;
-  std::string seq;
-  std::string payload;
-};
-
-inline PlatSockAddr Loopback(uint16_t port) {
-  PlatSockAddr a{};
-  a.family = kPlatAfInet;
-  a.port[0] = uint8_t(port >> 8);
-  a.port[1] = uint8_t(port);
-  a.addr[0] = 127;
-  a.addr[3] = 1;
-  return a;
-}
-
-inline uint16_t PortOf(PlatSocket s) {
-  PlatSockAddr a{};
-  PlatSockLocalAddress(s, &a);
-  return static_cast<uint16_t>((a.port[0] << 8) | a.port[1]);
-}
-
-// One server: a raw socket on 127.0.0.1.
-struct Peer {
-  PlatSocket sock = 0;
-  uint16_t port = 0;
-
-  Peer() {
-    sock = PlatSockOpenUdp();
-    PlatSockAddr a = Loopback(0);
-    PlatSockBind(sock, &a);
-    PlatSockSetNonBlocking(sock);
-    port = PortOf(sock);
-  }
-  ~Peer() { PlatSockClose(sock); }
-  Peer(const Peer &) = delete;
-  Peer &operator=(const Peer &) = delete;
-
-  std::string Entry() const { return "127.0.0.1/" + std::to_string(port); }
-
-  void Send(const Bytes &b) const {
-    const PlatSockAddr to = Loopback(PortOf(nuvLogin.local.socket));
-    PlatSockSendTo(sock, b.data(), static_cast<int>(b.size()), &to);
-  }
-
-  // The next datagram from the client; loopback delivers within the send
-  // call, so the wait only guards against a slow host.
-  bool Next(Dgram *d, int waitMs = 2000) {
-    if (PlatSockWaitReadable(sock, waitMs) != 1) return false;
-    uint8_t buf[2048];
-    PlatSockAddr from{};
-    int32_t len = sizeof from;
-    const int n = PlatSockRecvFrom(sock, buf, sizeof buf, &from, &len);
-    if (n < 32) return false;
-    d->cmd = static_cast<char>(buf[25]);
-    d->seq.assign(reinterpret_cast<char *>(&buf[21]), strnlen(reinterpret_cast<char *>(&buf[21]), 4));
-    d->payload.assign(reinterpret_cast<char *>(&buf[32]),
-                      strnlen(reinterpret_cast<char *>(&buf[32]), static_cast<size_t>(n - 32)));
-    return true;
-  }
-  // The commands of everything queued now, e.g. "pp".
-  std::string Commands() {
-    std::string s;
-    Dgram d;
-    while (Next(&d, 0)) s += d.cmd;
-    return s;
-  }
+// One server: a raw socket on 127.0.0.1 that sends to the program's engine.
+struct Peer : nuvtest::Peer {
+  void Send(const Bytes &b) const { SendTo(PortOf(nuvLogin.local.socket), b); }
 };
 
 // ---------------------------------------------------------------------------
@@ -165,13 +95,7 @@ class Bridge : public ::testing::Test {
   TraceLog trace;
 
   void SetUp() override {
-    namespace fs = std::filesystem;
-    previous = fs::current_path();
-    std::random_device rd;
-    folder = fs::temp_directory_path() /
-             ("nuv-bridge-" + std::to_string(rd()) + "-" + std::to_string(rd()));
-    fs::create_directories(folder);
-    fs::current_path(folder);
+    folder = nuvtest::EnterFreshFolder("nuv-bridge-", &previous);
 
     hooks = HookLog{};
     LoggedIn = 0;
@@ -187,18 +111,9 @@ class Bridge : public ::testing::Test {
     InitDefaultService("-1");
     GetInfoFile();
 
-    NuvProtoParams p{};
+    NuvProtoParams p = nuvtest::TestParams();
     p.userId = "2045553636";
     p.password = "secret1";
-    p.version = "7.0";
-    p.service = 1;
-    p.packetTimeout = 10;
-    p.retryInterval = -1;
-    p.dutySeconds = 120;
-    p.maxResends = 1;
-    p.fallbackSeconds = 300;
-    p.switchSeconds = 120;
-    p.loginValidSeconds = 30;
     p.fallbackCallback = &NuvEventProvideFallbackServer;
     ASSERT_EQ(NuvProtoInit(&nuvLogin, &p), 0);
   }
@@ -206,9 +121,7 @@ class Bridge : public ::testing::Test {
   void TearDown() override {
     NuvProtoClusterLogoutEx(&nuvLogin, 0);
     UDP_closeSocket(&nuvLogin.local);
-    std::error_code ec;
-    std::filesystem::current_path(previous, ec);
-    std::filesystem::remove_all(folder, ec);
+    nuvtest::LeaveFreshFolder(previous, folder);
   }
 
   // The peer sends the datagram; the application handles the readable socket.

@@ -7,11 +7,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 #include <string_view>
 
 #include "platform/profile.h"
+#include "support/fresh_folder.h"
 
 // True where the profile functions are the system's own.
 #ifdef _WIN32
@@ -23,19 +23,11 @@ constexpr bool kSystemProfile = false;
 class TempFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    namespace fs = std::filesystem;
-    previous_ = fs::current_path();
-    std::random_device rd;
-    folder_ = fs::temp_directory_path() /
-              ("nuv-h5-" + std::to_string(rd()) + "-" + std::to_string(rd()));
-    fs::create_directories(folder_);
-    fs::current_path(folder_);
+    folder_ = nuvtest::EnterFreshFolder("nuv-h5-", &previous_);
     ini_ = (folder_ / "NUV.INI").string();
   }
   void TearDown() override {
-    std::error_code ec;
-    std::filesystem::current_path(previous_, ec);
-    std::filesystem::remove_all(folder_, ec);
+    nuvtest::LeaveFreshFolder(previous_, folder_);
   }
 
   static void PutFile(const std::string &path, std::string_view bytes) {
