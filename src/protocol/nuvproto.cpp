@@ -40,6 +40,16 @@ void DropTableAndSlots(NuvProtoLogin *login) {
   }
 }
 
+// Puts a new session table in place of the old one with the clock off.
+void AdoptTable(NuvProtoLogin *login, NuvProtoSession *table, int count) {
+  NuvProtoTimerEnable(login, 0);
+  std::free(login->sessions);
+  login->sessions = table;
+  login->serverCount = count;
+  login->nextServerIndex = 1;
+  NuvProtoTimerEnable(login, 1);
+}
+
 }  // namespace
 
 int NuvProtoSlotLength(const NuvProtoPending *slot) {
@@ -354,12 +364,7 @@ int InstallList(NuvProtoLogin *login, const NuvServerList &list) {
   const int rc = BuildSessionTable(login, list, &table, &count);
   if (rc != 0) return rc;
   LogoutRemovedServers(login, table, count);
-  NuvProtoTimerEnable(login, 0);
-  std::free(login->sessions);
-  login->sessions = table;
-  login->serverCount = count;
-  login->nextServerIndex = 1;
-  NuvProtoTimerEnable(login, 1);
+  AdoptTable(login, table, count);
   return 0;
 }
 
@@ -572,12 +577,7 @@ int NuvProtoClusterLogin(NuvProtoLogin *login, char *text) {
     const int rc = ParseServerList(login, text, &table, &count);
     if (rc != 0) return rc;
     // Servers left out of the new list are dropped without LOGOUT.
-    NuvProtoTimerEnable(login, 0);
-    std::free(login->sessions);
-    login->sessions = table;
-    login->serverCount = count;
-    login->nextServerIndex = 1;
-    NuvProtoTimerEnable(login, 1);
+    AdoptTable(login, table, count);
   }
   if (login->style == 0) {
     for (int i = 0; i < login->serverCount; ++i) {
