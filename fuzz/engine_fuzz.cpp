@@ -22,6 +22,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "config/config.h"
 #include "platform/udp_socket.h"
@@ -179,6 +180,31 @@ void FuzzStoredList(Rig &rig, const uint8_t *data, size_t size) {
 }
 
 }  // namespace
+
+// The rig moves into a folder of its own (the bridge saves NUV.INI into the
+// current folder), so corpus folders and crash files named relative to the
+// start folder are made absolute before that happens.
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
+  static std::vector<std::string> texts;
+  static std::vector<char *> args;
+  const std::filesystem::path start = std::filesystem::current_path();
+  bool artifactPrefixGiven = false;
+  texts.reserve(*argc + 1);
+  for (int i = 0; i < *argc; ++i) {
+    const std::string a = (*argv)[i];
+    if (i > 0 && !a.empty() && a[0] != '-')
+      texts.push_back((start / a).string());
+    else
+      texts.push_back(a);
+    artifactPrefixGiven |= a.rfind("-artifact_prefix=", 0) == 0;
+  }
+  if (!artifactPrefixGiven) texts.push_back("-artifact_prefix=" + start.string() + "/");
+  for (std::string &t : texts) args.push_back(t.data());
+  args.push_back(nullptr);
+  *argc = static_cast<int>(texts.size());
+  *argv = args.data();
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (size == 0) return 0;
