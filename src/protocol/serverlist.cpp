@@ -127,6 +127,27 @@ int NuvProtoReadConfig(NuvProtoLogin *, const char *section, const char *path) {
   return 0;
 }
 
+namespace {
+
+// One server kept in an address and a port field; an address that has no
+// dotted form empties both and marks no server as last used.
+void StoreOneServer(const UdpRemote &remote, char (&addr)[kConfigFieldSize],
+                    char (&port)[kConfigFieldSize], const char *kind, const char *warning) {
+  char dotted[20];
+  if (DottedAddress(remote, dotted, sizeof dotted)) {
+    SetField(addr, dotted);
+    std::snprintf(port, kConfigFieldSize, "%hu", remote.port);
+    SetField(Config.IPLASTCONNECTED, kind);
+  } else {
+    SetField(addr, "");
+    SetField(port, "");
+    SetField(Config.IPLASTCONNECTED, "-1");
+    Debug_MessageListString(warning);
+  }
+}
+
+}  // namespace
+
 int NuvProtoSaveConfig(NuvProtoLogin *login, const char *section, const char *path) {
   if (login->loggedIn) {
     std::snprintf(Config.SERVICE, kConfigFieldSize, "%d", login->service);
@@ -141,27 +162,11 @@ int NuvProtoSaveConfig(NuvProtoLogin *login, const char *section, const char *pa
   if (head.kind == kNuvKindUnknown) {
     SetField(Config.IPLASTCONNECTED, "-1");
   } else if (v6 && head.kind == kNuvKindMap) {
-    if (DottedAddress(head.remote, dotted, sizeof dotted)) {
-      SetField(Config.IP1ADDR, dotted);
-      std::snprintf(Config.IP1PORT, kConfigFieldSize, "%hu", head.remote.port);
-      SetField(Config.IPLASTCONNECTED, "0");
-    } else {
-      SetField(Config.IP1ADDR, "");
-      SetField(Config.IP1PORT, "");
-      SetField(Config.IPLASTCONNECTED, "-1");
-      Debug_MessageListString("Warning: Saving config found bad MAP addr\r\n");
-    }
+    StoreOneServer(head.remote, Config.IP1ADDR, Config.IP1PORT, "0",
+                   "Warning: Saving config found bad MAP addr\r\n");
   } else if (v6 && head.kind == kNuvKindRedirect) {
-    if (DottedAddress(head.remote, dotted, sizeof dotted)) {
-      SetField(Config.REDIRECTADDR, dotted);
-      std::snprintf(Config.REDIRECTPORT, kConfigFieldSize, "%hu", head.remote.port);
-      SetField(Config.IPLASTCONNECTED, "2");
-    } else {
-      SetField(Config.REDIRECTADDR, "");
-      SetField(Config.REDIRECTPORT, "");
-      SetField(Config.IPLASTCONNECTED, "-1");
-      Debug_MessageListString("Warning: Saving config found bad redirect addr\r\n");
-    }
+    StoreOneServer(head.remote, Config.REDIRECTADDR, Config.REDIRECTPORT, "2",
+                   "Warning: Saving config found bad redirect addr\r\n");
   } else if (v7 && head.kind == kNuvKindMap) {
     const unsigned oldCount = ReadStoredCount(section, path, nullptr);
     std::snprintf(text, sizeof text, "%u:%u", static_cast<unsigned>(login->style),
