@@ -7,7 +7,7 @@ function(nuv_add_test name)
   if(NUV_WIN32)
     target_sources(${name} PRIVATE ${NUV_MAIN_RC})
   endif()
-  target_link_libraries(${name} PRIVATE nuvcore GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE nuvapp nuvcore GTest::gtest_main)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES TIMEOUT 300)
 endfunction()
@@ -35,13 +35,28 @@ file(GLOB NUV_TEST_DIRS LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_SOURCE_D
 foreach(dir ${NUV_TEST_DIRS})
   if(IS_DIRECTORY ${dir})
     file(GLOB tests_in_dir CONFIGURE_DEPENDS ${dir}/*_test.cpp)
+    # Tests of the windows themselves (*_wintest.cpp) run only in the Windows
+    # builds, in the same group executable, against the real window code.
+    file(GLOB wintests_in_dir CONFIGURE_DEPENDS ${dir}/*_wintest.cpp)
+    if(NUV_WIN32 AND TARGET nuvwin)
+      list(APPEND tests_in_dir ${wintests_in_dir})
+    endif()
     if(tests_in_dir)
       get_filename_component(group ${dir} NAME)
       nuv_add_test(nuv_${group}_tests ${tests_in_dir})
       target_include_directories(nuv_${group}_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+      if(NUV_WIN32 AND TARGET nuvwin AND wintests_in_dir)
+        target_link_libraries(nuv_${group}_tests PRIVATE nuvwin)
+      endif()
     endif()
   endif()
 endforeach()
+
+# Stand-ins for what lies outside the system (remote-access service, AOL
+# client) and the end-to-end checks of the windowed client.
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/doubles/CMakeLists.txt)
+  add_subdirectory(tests/doubles)
+endif()
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/CMakeLists.txt)
   add_subdirectory(tools)
