@@ -12,7 +12,10 @@ while [ "$build_dir" != / ] && [ ! -f "$build_dir/CMakeCache.txt" ]; do build_di
 
 export WINEPREFIX=${NUV_WINEPREFIX:-$build_dir/wineprefix}
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="
+# No sound devices on these machines: keep the audio drivers quiet (playing
+# from memory still succeeds). Tests add their own overrides, such as a
+# stand-in DLL, through NUV_WINEDLLOVERRIDES.
+export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=;winealsa.drv,winepulse.drv=d${NUV_WINEDLLOVERRIDES:+;$NUV_WINEDLLOVERRIDES}"
 export WINEARCH=win64
 
 wine_bin=$(command -v wine64 || command -v wine || true)
@@ -26,6 +29,17 @@ if [ ! -f "$WINEPREFIX/.nuv-ready" ]; then
     flock 9
     if [ ! -f "$WINEPREFIX/.nuv-ready" ]; then
       DISPLAY= "$wine_bin" wineboot -i >/dev/null 2>&1 || true
+      # Without a window manager Wine stalls about two seconds on every hide
+      # or destroy of a managed window; undecorated, Wine draws the captions
+      # of dialogs and message boxes itself.
+      DISPLAY= "$wine_bin" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+      DISPLAY= "$wine_bin" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
+      # Dialogs in "MS Sans Serif" are laid out with the metrics of that font.
+      if [ -d /usr/share/fonts/truetype/wine ] || [ -d /usr/share/wine/fonts ]; then
+        mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+        find /usr/share/fonts/truetype/wine /usr/share/wine/fonts -maxdepth 1 -type f \( -name '*.ttf' -o -name '*.fon' \) \
+          -exec cp -n {} "$WINEPREFIX/drive_c/windows/Fonts/" \; 2>/dev/null || true
+      fi
       "$(dirname "$wine_bin")/wineserver" -w 2>/dev/null || true
       touch "$WINEPREFIX/.nuv-ready"
     fi
