@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+constexpr int kCycleIndexMax = 8;  // the index runs 0..8: 9 shades
+
 // A colour in the platform's layout: 0x00BBGGRR.
 constexpr std::uint32_t NuvRgb(unsigned r, unsigned g, unsigned b) {
   return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16);
@@ -23,3 +25,11 @@ void InitCycleColours();
 // One 20 ms step: the index moves and the current colour follows it.
 void CycleColourStep();
 std::uint32_t GetCurrentCycleColour();
+
+// Whose drawing shows the caller text in the new colour, by service type
+// (GetUserService): -1, 0 and 3 the basic pop-up, 1, 2 and 4 the full one;
+// any other type draws nothing.
+constexpr int kCycleDrawNone = 0;
+constexpr int kCycleDrawBasic = 1;
+constexpr int kCycleDrawFull = 2;
+int CycleDrawKind(long serviceType);

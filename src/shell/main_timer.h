@@ -4,6 +4,11 @@
 
 #include <cstdint>
 
+// Ticks between rings while a call waits, and between network checks.
+constexpr std::int32_t kRingInterval = 3;
+constexpr std::int32_t kNetCheckInterval = 4;
+constexpr unsigned kMissedCallText = 1028;  // "Missed Call"
+
 extern std::int32_t SplashTimer;        // ticks until the splash screen closes
 extern std::int32_t PhoneTime;          // ticks until the next ring
 extern std::int32_t TimerCountDown[3];  // per pop-up slot: ticks until missed
@@ -11,7 +16,8 @@ extern std::int32_t NetWatchDog;        // ticks until the next network check; 1
 
 void SetNetWatchDogTimer(int seconds);
 
-// What a tick does outside the counters. Every member must be set.
+// What a tick does outside the counters. A member left empty is skipped
+// (slotOpen empty: no slot counts as open).
 struct MainTickHooks {
   void (*changeNotifyIcon)();          // step 1: tray icon
   void (*splashValue)(int value);      // step 3: new SplashTimer value (trace item 318)

@@ -11,6 +11,8 @@ extern int LEDState;         // blink phase: 1 lit, 0 dark; starts at 1
 int GetBlinkGreen();
 int GetBlinkState();
 int GetLEDState();
+// The blink phase moves on: 1 becomes 0, anything else becomes 1.
+void FlipLEDState();
 
 // Skin pictures of the status light.
 constexpr int kLedDark = 1015;
@@ -28,3 +30,9 @@ extern const int NotifyIcon[kNotifyIconCount];
 extern int NotifyIconNumber;
 // The index to show next, from the flags and the index shown now.
 int NextNotifyIconIndex(int current);
+// Moves NotifyIconNumber on by one second and returns the icon resource to
+// show.
+int StepNotifyIcon();
+
+// Back to the values at program load (tests).
+void StatusReset();
