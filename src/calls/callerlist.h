@@ -48,8 +48,10 @@ int VcSaveList();
 int VcLoadList();
 // The server's stamp "1999-03-15-1432" as local time and date text.
 void MakeNiceTimeDate(char *out, const char *raw, int size);
-// Writes the text export callers.txt into the temporary folder.
-void SaveCallerFile(PlatWindow owner);
+// Writes the text export callers.txt into the temporary folder (the window
+// is not used). 1 when written; 0 when it could not be, nothing then written
+// and nothing shown.
+int SaveCallerFile(PlatWindow owner);
 
 // Back to the state at program load (tests): empty list, not loaded.
 void CallerListReset();

@@ -1,7 +1,11 @@
 #include "platform/files.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -73,4 +77,83 @@ int PlatTempFolder(char *buf, int size) {
   if (!Append(buf, size, len, dir, std::strlen(dir))) return Fail(buf);
   if (buf[len - 1] != '/' && !Append(buf, size, len, "/", 1)) return Fail(buf);
   return len;
+}
+
+namespace {
+
+// The folder that holds name, for syncing its entry after a rename.
+void SyncFolderOf(const char *name) {
+  char dir[4096];
+  const char *slash = std::strrchr(name, '/');
+  if (!slash) {
+    dir[0] = '.';
+    dir[1] = '\0';
+  } else {
+    const size_t n = slash == name ? 1 : static_cast<size_t>(slash - name);
+    if (n >= sizeof dir) return;
+    std::memcpy(dir, name, n);
+    dir[n] = '\0';
+  }
+  const int fd = open(dir, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);  // best effort: the data itself is already on disk
+  close(fd);
+}
+
+bool WriteAll(int fd, const unsigned char *p, int size) {
+  while (size > 0) {
+    const ssize_t n = write(fd, p, static_cast<size_t>(size));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n;
+    size -= static_cast<int>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+int PlatFileExists(const char *name) {
+  if (!name || !*name) return 0;
+  struct stat st;
+  return stat(name, &st) == 0 ? 1 : 0;
+}
+
+int PlatReadFile(const char *name, void *buf, int size) {
+  if (!name || !*name || size < 0 || (!buf && size > 0)) return -1;
+  const int fd = open(name, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  unsigned char *p = static_cast<unsigned char *>(buf);
+  int got = 0;
+  while (got < size) {
+    const ssize_t n = read(fd, p + got, static_cast<size_t>(size - got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      got = -1;
+      break;
+    }
+    if (n == 0) break;
+    got += static_cast<int>(n);
+  }
+  close(fd);
+  return got;
+}
+
+int PlatReplaceFile(const char *name, const void *data, int size) {
+  if (!name || !*name || size < 0 || (!data && size > 0)) return 0;
+  char temp[4096];
+  const int len = std::snprintf(temp, sizeof temp, "%s%s", name, kPlatReplaceSuffix);
+  if (len < 0 || len >= static_cast<int>(sizeof temp)) return 0;
+
+  const int fd = open(temp, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return 0;
+  bool ok = WriteAll(fd, static_cast<const unsigned char *>(data), size);
+  ok = fsync(fd) == 0 && ok;
+  ok = close(fd) == 0 && ok;
+  if (ok && rename(temp, name) == 0) {
+    SyncFolderOf(name);
+    return 1;
+  }
+  unlink(temp);
+  return 0;
 }

@@ -1,0 +1,3 @@
+#include "calls/active_call.h"
+
+ActiveCall Caller[kPopupSlots];
