@@ -22,6 +22,11 @@ BITMAPINFOHEADER *GetClientBmHeader();
 BITMAPINFOHEADER *GetSplashBmHeader();
 HPALETTE GethPalette();
 HPALETTE GethSplashPal();
+// The header and device bitmap kept for a picture by its resource id (the 24
+// skin pictures and the splash, 1014); none for any other id or while the
+// picture is not loaded.
+BITMAPINFOHEADER *GetSkinBmHeader(int id);
+HBITMAP GetSkinBitmap(int id);
 
 // --- Drawn controls: a rectangle is left, top, right, bottom (right and
 // bottom exclusive for copying) at the start of a button record. ---
