@@ -1,0 +1,27 @@
+// Windows that come in later stages of the client: the pop-ups, the message
+// window, the configuration and caller log windows and the protocol trace
+// window. Until they exist, what opens them does nothing visible; a call
+// reported by the server is not shown.
+
+#include "shell/win32/shell.h"  // first: Windows Sockets before windows.h
+
+#include "protocol/app_hooks.h"
+#include "shell/win32/shell.h"
+
+HWND hConfigWnd;
+HWND hLogScreen;
+HWND hMessageWnd;
+
+HWND GetConfigHandle() { return hConfigWnd; }
+void OpenConfigureBox(HWND, int) {}
+void CreateLogWindow(HINSTANCE, HWND) {}
+void Debug_OpenTraceWindow() {}
+void Debug_SetStatusItem(int, const char *) {}
+void DrawMessageCallerText(int) {}
+void BasicDrawMessageCallerText(int) {}
+
+void IncommingCallPopup(char *, unsigned) {}
+void ShutDownIncommingCallPopup(char *, unsigned) {}
+void IncommingCallBasicPopup(char *, unsigned) {}
+void ShutDownIncommingCallBasicPopup(char *, unsigned) {}
+void CreateMessageWindow(void *, PlatWindow, char *) {}

@@ -1,0 +1,88 @@
+// The lamp in the notification area: the status light's state, the
+// monitored number as tip, a left click brings the main window up and a
+// right click opens its menu.
+
+#include "shell/win32/shell.h"  // first: Windows Sockets before windows.h
+#include <shellapi.h>
+
+#include "config/config.h"
+#include "config/settings.h"
+#include "shell/msgbox.h"
+#include "shell/main_layout.h"
+#include "shell/status.h"
+#include "shell/win32/shell.h"
+
+// The record as the first shell versions know it: every version accepts it.
+static NOTIFYICONDATAA tnid;
+static bool TrayIconAdded;
+
+#if !defined(_WIN64)
+static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the tray record of the first shell version");
+#endif
+
+namespace {
+
+constexpr UINT kTrayIconId = 2000;
+
+HICON LoadLamp(HINSTANCE instance, int id) {
+  return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, 0));
+}
+
+}  // namespace
+
+void StartTrayIcon(HINSTANCE instance, HWND window) {
+  HICON icon = LoadLamp(instance, NotifyIcon[2]);
+  tnid = {};
+  tnid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  tnid.hWnd = window;
+  tnid.uID = kTrayIconId;
+  tnid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  tnid.uCallbackMessage = WM_NUV_TRAY;
+  tnid.hIcon = icon;
+  LoadFmtMessage(1121, tnid.szTip, 64, Config.USERID);
+  TrayIconAdded = Shell_NotifyIconA(NIM_ADD, &tnid) != FALSE;
+  if (icon) DestroyIcon(icon);
+  tnid.hIcon = nullptr;
+}
+
+void ChangeNotifyIcon(HINSTANCE instance) {
+  NotifyIconNumber = NextNotifyIconIndex(NotifyIconNumber);
+  HICON icon = LoadLamp(instance, NotifyIcon[NotifyIconNumber]);
+  tnid.hIcon = icon;
+  Shell_NotifyIconA(NIM_MODIFY, &tnid);
+  if (icon) DestroyIcon(icon);
+  tnid.hIcon = nullptr;
+}
+
+void RemoveTrayIcon() {
+  if (!TrayIconAdded) return;
+  Shell_NotifyIconA(NIM_DELETE, &tnid);
+  TrayIconAdded = false;
+}
+
+LRESULT Do_TrayNotify(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (wParam != kTrayIconId) return DefWindowProcA(window, message, wParam, lParam);
+  switch (lParam) {
+    case WM_LBUTTONUP:
+      if (CheckConfigNUVNumber() && CheckConfigPassword()) {
+        SetWindowPos(hNuvMainScreen, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        SetWindowPos(hMainScreen, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        OpenMainWindow();
+        SetForegroundWindow(hMainScreen);
+      } else {
+        SetForegroundWindow(GetConfigHandle());
+      }
+      return 0;
+    case WM_RBUTTONUP: {
+      POINT pt;
+      GetCursorPos(&pt);
+      MenuSelect = 0;
+      const int command = TrackPopupMenu(hClientMenu, TPM_LEFTALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD,
+                                         pt.x, GetSystemMetrics(SM_CYSCREEN), 0, window, nullptr);
+      SendMessageA(window, WM_COMMAND, command, 0);
+      return 0;
+    }
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
