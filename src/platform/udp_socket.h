@@ -26,6 +26,9 @@ using PlatSocket = uintptr_t;
 
 // Windows Sockets error numbers that callers test for.
 constexpr int kWsaEWouldBlock = 10035;
+constexpr int kWsaEMsgSize = 10040;
+constexpr int kWsaEConnReset = 10054;
+constexpr int kWsaEConnRefused = 10061;
 constexpr int kWsaHostNotFound = 11001;
 
 // Starts the socket service (Windows Sockets 1.1); 0 on success, else the
@@ -40,8 +43,9 @@ int PlatSockBind(PlatSocket s, const PlatSockAddr *addr);
 // Bytes sent, or -1.
 int PlatSockSendTo(PlatSocket s, const void *data, int length, const PlatSockAddr *to);
 // Reads one datagram of at most size bytes: its length (0 for an empty
-// datagram), or -1. *fromLength is the size of *from on entry and of the
-// address stored on return.
+// datagram), or -1. A datagram longer than size is consumed and fails with
+// kWsaEMsgSize on every platform; nothing of it is handed on. *fromLength is
+// the size of *from on entry and of the address stored on return.
 int PlatSockRecvFrom(PlatSocket s, void *buf, int size, PlatSockAddr *from, int32_t *fromLength);
 void PlatSockClose(PlatSocket s);
 // The address the socket is bound to (the port the system chose); 0 or -1.
@@ -50,6 +54,14 @@ int PlatSockLocalAddress(PlatSocket s, PlatSockAddr *out);
 int PlatSockSetNonBlocking(PlatSocket s);
 // Waits at most timeoutMs for a datagram: 1 readable, 0 time-out, -1 error.
 int PlatSockWaitReadable(PlatSocket s, int timeoutMs);
+
+// Fault injection for tests: when a hook is set, every send and receive asks
+// it first, naming the socket; a non-zero answer is a Windows Sockets error number with which
+// the call then fails without touching the socket. nullptr removes the hook.
+// The program never sets one.
+enum PlatSockCall { PLAT_SOCK_SEND, PLAT_SOCK_RECV };
+using PlatSockFaultHook = int (*)(void *ctx, PlatSocket s, PlatSockCall call);
+void PlatSockSetFaultHook(PlatSockFaultHook hook, void *ctx);
 
 // The error of the last failing socket call, as a Windows Sockets number
 // (EWOULDBLOCK natively reads 10035). 0 when none is known.

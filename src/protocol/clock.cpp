@@ -78,28 +78,36 @@ int NuvProtoTimerTick(NuvProtoLogin *login) {
     }
     const bool isLogin = p->packet[kPacketCommandOffset] == CMD_LOGIN;
     if (p->timeout > 0 && --p->timeout == 0) {
-      int rc = 0;
       if (s->resendCount < s->maxResends) {
-        rc = ResendSlot(login, s, p);
-        if (rc == 0 && isLogin) p->timeout = login->loginValidSeconds;
+        // A resend that did not go out uses up nothing: the countdown is due
+        // again at the next tick, which tries once more.
+        const int rc = ResendSlot(login, s, p);
+        if (rc != 0) {
+          p->timeout = 1;
+          return rc;
+        }
+        if (isLogin) p->timeout = login->loginValidSeconds;
         s->resendCount++;
       } else {
-        rc = LoseSession(login, s, i, &lost);
+        const int rc = LoseSession(login, s, i, &lost);
+        if (rc != 0) return rc;
       }
-      if (rc != 0) return rc;
     }
     // The slot may hold a new LOGIN by now; its retry countdown runs as well.
     if (!p->free && p->retry > 0 && --p->retry == 0) {
-      int rc = 0;
       if (s->loginState != kNuvLoggedIn) {
         if (p->packet[kPacketCommandOffset] != CMD_LOGIN) FreeSlot(login, i);
       } else if (s->resendCount < s->maxResends) {
-        rc = ResendSlot(login, s, p);
+        const int rc = ResendSlot(login, s, p);
+        if (rc != 0) {
+          p->retry = 1;
+          return rc;
+        }
         s->resendCount++;
       } else {
-        rc = LoseSession(login, s, i, &lost);
+        const int rc = LoseSession(login, s, i, &lost);
+        if (rc != 0) return rc;
       }
-      if (rc != 0) return rc;
     }
   }
 

@@ -122,7 +122,21 @@ int UDP_recvPacket(UdpLocal *local, void *buffer, int size) {
   if (!local || local->socket == 0) return -1;
   local->sourceLength = static_cast<int32_t>(sizeof local->source);
   const int n = PlatSockRecvFrom(local->socket, buffer, size, &local->source, &local->sourceLength);
-  if (n < 0) return PlatSockLastError() == kWsaEWouldBlock ? 0 : -1;
+  if (n < 0) {
+    const int error = PlatSockLastError();
+    if (error == kWsaEWouldBlock) return 0;
+    // A datagram sent earlier to a closed port (a server that is down) comes
+    // back as the error of this read. The socket itself is fine; reporting a
+    // failed receive would put up an error box at every LOGIN to a dead
+    // server.
+    if (error == kWsaEConnReset || error == kWsaEConnRefused) {
+      Debug_MessageListString(kTraceIgnoredReceiveError);
+      Debug_MessageListString(GetWSAErrorString(error));
+      Debug_MessageListString("\r\n");
+      return 0;
+    }
+    return -1;
+  }
   if (n == 0) return -1;  // an empty datagram counts as a read error
   return n;
 }

@@ -8,6 +8,9 @@
 
 constexpr int kUdpHostSize = 128;
 
+// Trace text before the name of a receive error that is passed over.
+constexpr const char *kTraceIgnoredReceiveError = "Warning: Ignored receive error ";
+
 // The local endpoint, embedded in the login record.
 struct UdpLocal {
   char host[kUdpHostSize];  // address to bind to (empty: any); after start the bound address
@@ -43,7 +46,10 @@ int UDP_gethostbyname(const char *name, PlatSockAddr *address);
 int UDP_sendPacket(UdpLocal *local, const UdpRemote *remote, const void *data, int length);
 
 // Length of the datagram read (> 0), 0 when none is waiting, -1 on error
-// (also for an empty datagram). The sender lands in local->source.
+// (also for an empty datagram, and for one longer than size, which is
+// consumed). The sender lands in local->source. A read that fails only
+// because an earlier datagram found a closed port (WSAECONNRESET,
+// WSAECONNREFUSED) is traced and reads 0.
 int UDP_recvPacket(UdpLocal *local, void *buffer, int size);
 
 void UDP_closeSocket(UdpLocal *local);

@@ -113,6 +113,94 @@ TEST_F(Clock, UnacknowledgedRequestIsResentOnceThenTheSessionLogsInAgain) {
   for (const std::string &line : t.perServer[0]) EXPECT_EQ(line.find('d'), line == "10:da" ? 3u : std::string::npos);
 }
 
+TEST_F(Clock, FailedResendUsesUpNoResend) {
+  Server a;
+  ASSERT_EQ(Install(0, {&a}), 0);
+  ASSERT_EQ(LogIn(a), 0x60000001);
+  // Time-out 5, one resend: the retry countdown (10) acts only after the
+  // answer to the resend could have come.
+  ASSERT_EQ(Deliver(a, Make('s', "009", "time:5:1:120")), 0x20000001);
+  ASSERT_EQ(NuvProtoSendPacket(login, SessionOf(a), 'd', nullptr, 5, 0, 0), 0);
+  a.Drain();
+  for (int tick = 1; tick < 5; ++tick) ASSERT_EQ(NuvProtoTimerTick(login), 0);
+  {
+    TraceLog trace;
+    nuvtest::SocketFault fault(login->local.socket, PLAT_SOCK_SEND, 10055);
+    EXPECT_EQ(NuvProtoTimerTick(login), EMISC);  // tick 5
+    EXPECT_TRUE(trace.Has("WSAENOBUFS"));
+  }
+  EXPECT_EQ(SessionOf(a)->resendCount, 0);
+  EXPECT_EQ(NuvProtoQueuedPackets(login), 1);
+  EXPECT_EQ(NuvProtoTimerTick(login), 0);  // tick 6: the resend goes out
+  Dgram again;
+  ASSERT_TRUE(a.Next(&again));
+  EXPECT_EQ(again.cmd, 'd');
+  EXPECT_EQ(SessionOf(a)->resendCount, 1);
+  Deliver(a, Make('p', again.seq, ""));
+  const Timeline t = Run(30, {&a});
+  EXPECT_TRUE(t.perServer[0].empty());
+  for (int tick = 1; tick <= 30; ++tick) EXPECT_EQ(t.status[tick], 0) << tick;
+  EXPECT_EQ(SessionOf(a)->loginState, kNuvLoggedIn);
+}
+
+TEST_F(Clock, FailedLoginResendIsTriedAgainAtTheNextTick) {
+  Server a;
+  ASSERT_EQ(Install(0, {&a}), 0);
+  a.Drain();
+  for (int tick = 1; tick < 10; ++tick) NuvProtoTimerTick(login);
+  {
+    nuvtest::SocketFault fault(login->local.socket, PLAT_SOCK_SEND, 10065);
+    EXPECT_EQ(NuvProtoTimerTick(login), EMISC);  // tick 10
+  }
+  EXPECT_EQ(SessionOf(a)->resendCount, 0);
+  // Resent at 11, then as ever: replaced 30 ticks after the resend.
+  const Timeline t = Run(71, {&a});
+  EXPECT_EQ(t.perServer[0], (Lines{"1:a", "31:a", "61:a"}));
+}
+
+TEST_F(Clock, FailedSendEndsTheTickEarly) {
+  Server a, b;
+  ASSERT_EQ(Install(0, {&a, &b}), 0);
+  ASSERT_EQ(LogIn(a), 0x60000001);
+  ASSERT_EQ(LogIn(b), 1);
+  for (int tick = 1; tick < 120; ++tick) ASSERT_EQ(NuvProtoTimerTick(login), 0);
+  {
+    TraceLog trace;
+    nuvtest::SocketFault fault(login->local.socket, PLAT_SOCK_SEND, 10050);
+    EXPECT_EQ(NuvProtoTimerTick(login), EMISC);  // tick 120: a's DUTY fails
+    EXPECT_EQ(fault.hits, 1);                    // nothing else was tried
+  }
+  // b was left for the next tick.
+  EXPECT_EQ(SessionOf(a)->silence, 120);
+  EXPECT_EQ(SessionOf(b)->silence, 119);
+  EXPECT_EQ(NuvProtoQueuedPackets(login), 0);
+  const Timeline t = Run(1, {&a, &b});
+  EXPECT_TRUE(t.perServer[0].empty());
+  EXPECT_EQ(t.perServer[1], (Lines{"1:q"}));
+}
+
+TEST_F(Clock, ResendsAreCountedPerSessionAcrossItsRequests) {
+  Server a;
+  ASSERT_EQ(Install(0, {&a}), 0);
+  ASSERT_EQ(LogIn(a), 0x60000001);
+  // Time-out 5, two resends for the session as a whole.
+  ASSERT_EQ(Deliver(a, Make('s', "009", "time:5:2:120")), 0x20000001);
+  ASSERT_EQ(NuvProtoSendPacket(login, SessionOf(a), 'd', nullptr, 5, 0, 0), 0);
+  a.Drain();
+  Timeline t = Run(2, {&a});
+  ASSERT_EQ(NuvProtoSendPacket(login, SessionOf(a), 'c', nullptr, 6, 0, 0), 0);
+  a.Drain();
+  // The PACKN is resent at 5, the PIGNORE at 7; that uses up both, so the
+  // PACKN's retry countdown at 10 loses the session, although each packet
+  // alone was resent only once.
+  t = Run(13, {&a});
+  EXPECT_EQ(t.perServer[0], (Lines{"3:d", "5:c", "8:a"}));
+  EXPECT_EQ(t.status[8], 0x60000000);
+  EXPECT_EQ(SessionOf(a)->loginState, kNuvNotLoggedIn);
+  // Only the new LOGIN is left: the PIGNORE went with the lost session.
+  EXPECT_EQ(NuvProtoQueuedPackets(login), 1);
+}
+
 TEST_F(Clock, NoResendsAllowedLosesTheSessionAtTheFirstExpiry) {
   TearDown();
   NuvProtoParams p = DefaultParams();

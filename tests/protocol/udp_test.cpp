@@ -2,9 +2,11 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "protocol/packet.h"
 #include "protocol/udp.h"
+#include "support/engine_rig.h"
 #include "trace_capture.h"
 
 namespace {
@@ -179,6 +181,50 @@ TEST_F(LoopbackPair, ClosedSocketFailsWithoutCrashing) {
   uint8_t in[8];
   EXPECT_EQ(-1, UDP_recvPacket(&client, in, sizeof in));
   EXPECT_EQ(-1, UDP_sendPacket(nullptr, &toServer, "x", 1));
+}
+
+TEST_F(LoopbackPair, ClosedPortErrorReadsAsNothingWaiting) {
+  // Windows reports an earlier datagram's ICMP "port unreachable" as the next
+  // read's error; only these two codes are passed over.
+  struct Case {
+    int error;
+    int result;
+    const char *trace;
+  } cases[] = {
+      {kWsaEConnReset, 0, "Warning: Ignored receive error WSAECONNRESET\r\n"},
+      {kWsaEConnRefused, 0, "Warning: Ignored receive error WSAECONNREFUSED\r\n"},
+      {10050, -1, ""},  // WSAENETDOWN stays a read error
+  };
+  for (const Case &c : cases) {
+    TraceCapture trace;
+    uint8_t in[64];
+    {
+      nuvtest::SocketFault fault(server.socket, PLAT_SOCK_RECV, c.error, 1);
+      EXPECT_EQ(c.result, UDP_recvPacket(&server, in, sizeof in)) << c.error;
+      EXPECT_EQ(1, fault.hits);
+    }
+    EXPECT_EQ(c.trace, trace.text);
+    // The socket carries on with the next datagram.
+    ASSERT_EQ(3, UDP_sendPacket(&client, &toServer, "abc", 3));
+    EXPECT_EQ(3, Receive(in, sizeof in)) << c.error;
+  }
+}
+
+TEST_F(LoopbackPair, DatagramLongerThanTheBufferIsRefusedWhole) {
+  constexpr int kSize = 10240;
+  std::vector<uint8_t> out(kSize + 1, 'L');
+  std::vector<uint8_t> in(kSize + 64, 0xEE);
+  ASSERT_EQ(kSize + 1, UDP_sendPacket(&client, &toServer, out.data(), kSize + 1));
+  EXPECT_EQ(-1, Receive(in.data(), kSize));
+  EXPECT_EQ(kWsaEMsgSize, PlatSockLastError());
+  for (int i = kSize; i < kSize + 64; ++i) ASSERT_EQ(0xEE, in[static_cast<size_t>(i)]) << i;
+  // Consumed: nothing of it is left for the next read.
+  EXPECT_EQ(0, UDP_recvPacket(&server, in.data(), kSize));
+
+  // A datagram that just fits is read whole.
+  ASSERT_EQ(kSize, UDP_sendPacket(&client, &toServer, out.data(), kSize));
+  EXPECT_EQ(kSize, Receive(in.data(), kSize));
+  EXPECT_EQ(0xEE, in[kSize]);
 }
 
 TEST(UdpErrorNames, WindowsSocketsCodes) {

@@ -140,6 +140,32 @@ struct Peer {
   }
 };
 
+// While alive, makes the sends or the receives of one socket fail with a
+// Windows Sockets error, as the system would; other sockets are untouched.
+// times < 0: every call; else only the next `times` calls.
+struct SocketFault {
+  PlatSocket socket;
+  PlatSockCall call;
+  int error;
+  int times;
+  int hits = 0;
+
+  SocketFault(PlatSocket s, PlatSockCall c, int e, int n = -1) : socket(s), call(c), error(e), times(n) {
+    PlatSockSetFaultHook(&SocketFault::Hook, this);
+  }
+  ~SocketFault() { PlatSockSetFaultHook(nullptr, nullptr); }
+  SocketFault(const SocketFault &) = delete;
+  SocketFault &operator=(const SocketFault &) = delete;
+
+  static int Hook(void *ctx, PlatSocket s, PlatSockCall c) {
+    auto *f = static_cast<SocketFault *>(ctx);
+    if (s != f->socket || c != f->call || f->times == 0) return 0;
+    if (f->times > 0) f->times--;
+    f->hits++;
+    return f->error;
+  }
+};
+
 // The start settings the engine's tests and rigs begin from; each sets its
 // own fallback callback.
 inline NuvProtoParams TestParams() {

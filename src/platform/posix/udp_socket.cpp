@@ -20,6 +20,14 @@ namespace {
 // Error of the last failing call, already in Windows Sockets numbering.
 int lastError = 0;
 
+PlatSockFaultHook faultHook = nullptr;
+void *faultContext = nullptr;
+
+// The error a test's hook injects into this call, or 0.
+int InjectedFault(PlatSocket s, PlatSockCall call) {
+  return faultHook ? faultHook(faultContext, s, call) : 0;
+}
+
 struct ErrnoMap {
   int err;
   int wsa;
@@ -78,9 +86,18 @@ int PlatSockBind(PlatSocket s, const PlatSockAddr *addr) {
   return 0;
 }
 
+void PlatSockSetFaultHook(PlatSockFaultHook hook, void *ctx) {
+  faultHook = hook;
+  faultContext = ctx;
+}
+
 int PlatSockSendTo(PlatSocket s, const void *data, int length, const PlatSockAddr *to) {
   if (length < 0) {
     lastError = 10022;
+    return -1;
+  }
+  if (const int fault = InjectedFault(s, PLAT_SOCK_SEND)) {
+    lastError = fault;
     return -1;
   }
   sockaddr_in sa;
@@ -99,12 +116,22 @@ int PlatSockRecvFrom(PlatSocket s, void *buf, int size, PlatSockAddr *from, int3
     lastError = 10022;
     return -1;
   }
+  if (const int fault = InjectedFault(s, PLAT_SOCK_RECV)) {
+    lastError = fault;
+    return -1;
+  }
   sockaddr_in sa{};
   socklen_t len = sizeof sa;
-  const ssize_t n = ::recvfrom(Fd(s), buf, static_cast<size_t>(size), 0,
+  // MSG_TRUNC makes the call return the datagram's full length, so one cut
+  // to fit the buffer is seen and refused the way Windows Sockets refuses it.
+  const ssize_t n = ::recvfrom(Fd(s), buf, static_cast<size_t>(size), MSG_TRUNC,
                                reinterpret_cast<sockaddr *>(&sa), &len);
   if (n < 0) {
     SetErrno(errno);
+    return -1;
+  }
+  if (n > size) {
+    lastError = kWsaEMsgSize;
     return -1;
   }
   if (from) {

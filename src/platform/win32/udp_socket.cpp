@@ -12,6 +12,17 @@ namespace {
 
 SOCKET Sock(PlatSocket s) { return static_cast<SOCKET>(s); }
 
+PlatSockFaultHook faultHook = nullptr;
+void *faultContext = nullptr;
+
+// Fails the call with the error a test's hook injects, if any: true then.
+bool InjectedFault(PlatSocket s, PlatSockCall call) {
+  const int fault = faultHook ? faultHook(faultContext, s, call) : 0;
+  if (fault == 0) return false;
+  WSASetLastError(fault);
+  return true;
+}
+
 }  // namespace
 
 int PlatSockStartup() {
@@ -33,7 +44,13 @@ int PlatSockBind(PlatSocket s, const PlatSockAddr *addr) {
   return bind(Sock(s), reinterpret_cast<const sockaddr *>(&sa), sizeof sa) == 0 ? 0 : -1;
 }
 
+void PlatSockSetFaultHook(PlatSockFaultHook hook, void *ctx) {
+  faultHook = hook;
+  faultContext = ctx;
+}
+
 int PlatSockSendTo(PlatSocket s, const void *data, int length, const PlatSockAddr *to) {
+  if (InjectedFault(s, PLAT_SOCK_SEND)) return -1;
   sockaddr_in sa;
   std::memcpy(&sa, to, sizeof sa);
   const int n = sendto(Sock(s), static_cast<const char *>(data), length, 0,
@@ -42,8 +59,11 @@ int PlatSockSendTo(PlatSocket s, const void *data, int length, const PlatSockAdd
 }
 
 int PlatSockRecvFrom(PlatSocket s, void *buf, int size, PlatSockAddr *from, int32_t *fromLength) {
+  if (InjectedFault(s, PLAT_SOCK_RECV)) return -1;
   sockaddr_in sa{};
   int len = sizeof sa;
+  // A datagram longer than size fails with WSAEMSGSIZE; its cut copy is not
+  // handed on.
   const int n = recvfrom(Sock(s), static_cast<char *>(buf), size, 0,
                          reinterpret_cast<sockaddr *>(&sa), &len);
   if (n == SOCKET_ERROR) return -1;
