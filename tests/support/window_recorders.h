@@ -2,7 +2,8 @@
 // Recorders in place of what the caller list calls in the windows: the main
 // window's caller display and menu, and the caller log window. They define
 // those functions, so exactly one test file per test executable includes
-// this header.
+// this header as it is; other files of the same executable that only read
+// the record define NUVTEST_WINDOW_RECORDS_ONLY before including it.
 
 #include <cstdio>
 #include <cstring>
@@ -38,6 +39,8 @@ inline void ResetWindowRecorders() {
 
 }  // namespace nuvtest
 
+#ifndef NUVTEST_WINDOW_RECORDS_ONLY
+
 void UpdateLedDisplay(CallerRecord entry) {
   nuvtest::WindowRecord &w = nuvtest::Windows();
   w.lastEntry = entry;
@@ -62,3 +65,5 @@ void NotifyLogWindow(int count, int disableDelete) {
   w.lastNotifyCount = count;
   w.lastDisableDelete = disableDelete;
 }
+
+#endif  // NUVTEST_WINDOW_RECORDS_ONLY
