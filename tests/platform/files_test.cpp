@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "platform/files.h"
+#include "support/fresh_folder.h"
 
 namespace {
 
@@ -55,6 +59,113 @@ TEST(Files, TempFolderEndsInTheSeparator) {
   EXPECT_EQ(0, PlatTempFolder(small, sizeof small));
   EXPECT_EQ('\0', small[0]);
   EXPECT_EQ(0, PlatTempFolder(nullptr, 10));
+}
+
+// --- Whole files, each test in a fresh folder ---
+
+class WholeFiles : public ::testing::Test {
+ protected:
+  void SetUp() override { folder_ = nuvtest::EnterFreshFolder("nuv-files-", &previous_); }
+  void TearDown() override { nuvtest::LeaveFreshFolder(previous_, folder_); }
+
+  static std::string Read(const char *name) {
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  static void Write(const char *name, const std::string &bytes) {
+    std::ofstream(name, std::ios::binary | std::ios::trunc) << bytes;
+  }
+  static std::string Beside(const char *name) { return std::string(name) + kPlatReplaceSuffix; }
+
+ private:
+  std::filesystem::path previous_, folder_;
+};
+
+// Bytes a text mode would change: line ends, a lone CR, NUL and 0x1A.
+const std::string kBinary("a\r\nb\nc\rd\0e\x1a" "f\xff", 13);
+
+TEST_F(WholeFiles, ExistenceOfFilesAndFolders) {
+  EXPECT_EQ(0, PlatFileExists("absent"));
+  Write("file", "x");
+  EXPECT_EQ(1, PlatFileExists("file"));
+  std::filesystem::create_directory("folder");
+  EXPECT_EQ(1, PlatFileExists("folder"));
+  EXPECT_EQ(0, PlatFileExists(""));
+  EXPECT_EQ(0, PlatFileExists(nullptr));
+}
+
+TEST_F(WholeFiles, ReadTellsShortExactAndLongFiles) {
+  Write("data", kBinary);
+  char buf[64];
+  std::memset(buf, '#', sizeof buf);
+  EXPECT_EQ(13, PlatReadFile("data", buf, sizeof buf));  // shorter than asked
+  EXPECT_EQ(kBinary, std::string(buf, 13));
+  EXPECT_EQ('#', buf[13]);
+  EXPECT_EQ(13, PlatReadFile("data", buf, 13));
+  EXPECT_EQ(4, PlatReadFile("data", buf, 4));  // longer than asked: only what fits
+  EXPECT_EQ('#', buf[13]);
+  EXPECT_EQ(0, PlatReadFile("data", buf, 0));
+  Write("empty", "");
+  EXPECT_EQ(0, PlatReadFile("empty", buf, sizeof buf));
+}
+
+TEST_F(WholeFiles, ReadOfWhatIsNoFileFails) {
+  char buf[16];
+  std::filesystem::create_directory("folder");
+  EXPECT_EQ(-1, PlatReadFile("absent", buf, sizeof buf));
+  EXPECT_EQ(-1, PlatReadFile("folder", buf, sizeof buf));
+  EXPECT_EQ(-1, PlatReadFile("", buf, sizeof buf));
+  EXPECT_EQ(-1, PlatReadFile(nullptr, buf, sizeof buf));
+  Write("data", "x");
+  EXPECT_EQ(-1, PlatReadFile("data", nullptr, 4));
+  EXPECT_EQ(-1, PlatReadFile("data", buf, -1));
+}
+
+TEST_F(WholeFiles, ReplaceWritesExactBytesAndLeavesNothingBeside) {
+  EXPECT_EQ(1, PlatReplaceFile("data", kBinary.data(), static_cast<int>(kBinary.size())));
+  EXPECT_EQ(kBinary, Read("data"));
+  const std::string longer(10409, 'L');
+  EXPECT_EQ(1, PlatReplaceFile("data", longer.data(), static_cast<int>(longer.size())));
+  EXPECT_EQ(longer, Read("data"));
+  EXPECT_EQ(1, PlatReplaceFile("data", "abc", 3));  // no tail of the longer content
+  EXPECT_EQ("abc", Read("data"));
+  EXPECT_EQ(1, PlatReplaceFile("data", nullptr, 0));
+  EXPECT_TRUE(std::filesystem::exists("data"));
+  EXPECT_EQ("", Read("data"));
+  EXPECT_FALSE(std::filesystem::exists(Beside("data")));
+}
+
+TEST_F(WholeFiles, ReplaceOverwritesAFileLeftBesideByAnEarlierCrash) {
+  Write("data", "old");
+  Write(Beside("data").c_str(), "torn half of an earlier wri");
+  EXPECT_EQ(1, PlatReplaceFile("data", "new", 3));
+  EXPECT_EQ("new", Read("data"));
+  EXPECT_FALSE(std::filesystem::exists(Beside("data")));
+}
+
+TEST_F(WholeFiles, FailedReplaceLeavesTheOldFileAndNoPartialOne) {
+  // The new file cannot be made beside the old one.
+  Write("data", "old");
+  std::filesystem::create_directory(Beside("data"));
+  EXPECT_EQ(0, PlatReplaceFile("data", "new", 3));
+  EXPECT_EQ("old", Read("data"));
+  EXPECT_TRUE(std::filesystem::is_directory(Beside("data")));
+
+  // The new file is written but cannot take the target's place.
+  std::filesystem::create_directory("folder");
+  EXPECT_EQ(0, PlatReplaceFile("folder", "new", 3));
+  EXPECT_TRUE(std::filesystem::is_directory("folder"));
+  EXPECT_FALSE(std::filesystem::exists(Beside("folder")));
+
+  // No folder to write into.
+  EXPECT_EQ(0, PlatReplaceFile("absent/data", "new", 3));
+  EXPECT_FALSE(std::filesystem::exists("absent"));
+
+  EXPECT_EQ(0, PlatReplaceFile("", "new", 3));
+  EXPECT_EQ(0, PlatReplaceFile(nullptr, "new", 3));
+  EXPECT_EQ(0, PlatReplaceFile("data", nullptr, 3));
+  EXPECT_EQ(0, PlatReplaceFile("data", "new", -1));
+  EXPECT_EQ("old", Read("data"));
 }
 
 }  // namespace
