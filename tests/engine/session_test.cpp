@@ -189,6 +189,101 @@ TEST_F(Engine, ReadsDataSizeInEitherByteOrder) {
   }
 }
 
+TEST_F(Engine, DataSizeByteOrderTurnsAt0xFFFF) {
+  Server s;
+  ASSERT_EQ(Install(0, {&s}), 0);
+  s.Drain();
+  struct Case {
+    uint8_t bytes[4];
+    size_t payload;  // characters before the NUL
+    int status;
+    bool warning;
+    bool dropped;
+  } cases[] = {
+      // 65535 in network order: believed, and longer than any datagram read.
+      {{0, 0, 0xFF, 0xFF}, 300, 1, false, true},
+      // 65536 is too big: read in the processor's order, 256.
+      {{0, 1, 0, 0}, 255, 0, true, false},
+  };
+  for (const Case &c : cases) {
+    TraceLog trace;
+    Bytes b = Make('m', "003", std::string(c.payload, 'x'));
+    std::memcpy(&b[28], c.bytes, 4);
+    EXPECT_EQ(Deliver(s, b), c.status) << c.payload;
+    EXPECT_EQ(trace.Has("Warning: Server sent DataSize without htonl():\r\n"), c.warning);
+    EXPECT_EQ(trace.Has("Dropped packet with invalid DataSize\r\n"), c.dropped);
+    EXPECT_EQ(s.Commands(), c.dropped ? "" : "p");
+  }
+}
+
+TEST_F(Engine, DatagramLongerThanTheReceiveBufferIsRefused) {
+  Server s;
+  ASSERT_EQ(Install(0, {&s}), 0);
+  s.Drain();
+  // The longest datagram read: 35 + dataSize = 10240.
+  const Bytes fits = Make('m', "003", std::string(kNuvReceiveBufferSize - 36, 'x'));
+  ASSERT_EQ(fits.size(), static_cast<size_t>(kNuvReceiveBufferSize));
+  Bytes longer = fits;
+  longer.push_back(0);
+  {
+    TraceLog trace;
+    EXPECT_EQ(Deliver(s, longer), ESOCK);
+    EXPECT_TRUE(trace.Has("WSAEMSGSIZE"));
+    EXPECT_FALSE(trace.Has("MESSAGE"));  // never read as a packet
+    EXPECT_EQ(s.Commands(), "");
+  }
+  // Nothing of it is left behind; the next datagram is read whole.
+  EXPECT_EQ(Deliver(s, fits), 0);
+  EXPECT_EQ(std::strlen(reinterpret_cast<char *>(packet + 32)), fits.size() - 36);
+  EXPECT_EQ(s.Commands(), "p");
+}
+
+TEST_F(Engine, ClosedPortErrorIsNothingToDo) {
+  Server s;
+  ASSERT_EQ(Install(0, {&s}), 0);
+  TraceLog trace;
+  // Status 1 is a success with nothing to do: no error box for the user.
+  for (int error : {kWsaEConnReset, kWsaEConnRefused}) {
+    nuvtest::SocketFault fault(login->local.socket, PLAT_SOCK_RECV, error, 1);
+    EXPECT_EQ(NuvProtoRecvPacket(login, &session, &packet), 1) << error;
+    EXPECT_EQ(fault.hits, 1);
+  }
+  EXPECT_TRUE(trace.Has("WSAECONNRESET\r\n"));
+  EXPECT_TRUE(trace.Has("WSAECONNREFUSED\r\n"));
+  {
+    nuvtest::SocketFault fault(login->local.socket, PLAT_SOCK_RECV, 10050, 1);
+    EXPECT_EQ(NuvProtoRecvPacket(login, &session, &packet), ESOCK);
+  }
+  // The login goes on as if nothing had happened.
+  EXPECT_EQ(LogIn(s), 0x60000001);
+}
+
+TEST_F(Engine, FailedSendKeepsNothingButAdvancesTheSequence) {
+  Server s;
+  ASSERT_EQ(Install(0, {&s}), 0);
+  ASSERT_EQ(LogIn(s), 0x60000001);
+  NuvProtoSession *a = SessionOf(s);
+  const unsigned before = a->sequence;
+  {
+    TraceLog trace;
+    nuvtest::SocketFault fault(login->local.socket, PLAT_SOCK_SEND, 10051);
+    EXPECT_EQ(NuvProtoSendPacket(login, a, 'd', nullptr, 5, 0, 0), EMISC);
+    EXPECT_TRUE(trace.Has("WSAENETUNREACH"));
+  }
+  EXPECT_EQ(NuvProtoQueuedPackets(login), 0);
+  EXPECT_EQ(a->sequence, before + 1);
+  EXPECT_EQ(s.Commands(), "");
+  // The next request takes the next number and the same (lowest) slot.
+  ASSERT_EQ(NuvProtoSendPacket(login, a, 'd', nullptr, 6, 0, 0), 0);
+  Dgram d;
+  ASSERT_TRUE(s.Next(&d));
+  char want[4];
+  std::snprintf(want, sizeof want, "%03u", before + 1);
+  EXPECT_EQ(d.seq, want);
+  EXPECT_EQ(login->pending[0].free, 0);
+  EXPECT_EQ(NuvProtoQueuedPackets(login), 1);
+}
+
 TEST_F(Engine, PayloadWithoutTerminatorEndsWithTheDatagram) {
   Server s;
   ASSERT_EQ(Install(0, {&s}), 0);

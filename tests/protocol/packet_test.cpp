@@ -157,6 +157,24 @@ TEST(PacketAccept, DataSizeInEitherByteOrder) {
   EXPECT_TRUE(a.lengthOk);
 }
 
+TEST(PacketAccept, ByteOrderTurnsAbove0xFFFF) {
+  struct Case {
+    std::array<uint8_t, 4> bytes;
+    uint32_t dataSize;
+    bool warning;
+  } cases[] = {
+      {{0, 0, 0xFF, 0xFF}, 65535, false},  // the largest value believed in network order
+      {{0, 1, 0, 0}, 256, true},           // 65536: taken in the processor's order
+      {{0xFF, 0xFF, 0, 0}, 65535, true},
+  };
+  for (const Case &c : cases) {
+    const auto d = Datagram(CMD_MESSAGE, c.bytes, "");
+    const NuvPacketAcceptance a = NuvPacketAccept(d.data(), static_cast<int>(d.size()));
+    EXPECT_EQ(c.dataSize, a.dataSize) << c.dataSize;
+    EXPECT_EQ(c.warning, a.htonlWarning) << c.dataSize;
+  }
+}
+
 TEST(PacketAccept, LengthRuleNeeds35PlusDataSize) {
   struct Case {
     int length;
