@@ -12,7 +12,8 @@
 //                appended (default "aolfake.log")
 // --delay        milliseconds between the close message and the "Exit?" child
 // --never        the "Exit?" child never appears
-// --wrong-class  the tenth descendant gets this class instead of "_AOL_Icon"
+// --wrong-class  the tenth descendant gets this class instead of "_AOL_Icon";
+//                a class differing only in case is taken by all the icons
 // --exapi        also create a top-level window of class "_AOL_EXAPI"
 // --edit         an edit control (id 100) in the frame, for keyboard tests
 // --at           frame position on the screen (default 560 360)
@@ -125,7 +126,7 @@ void ShowExitWindow() {
   mcs.x = 10;
   mcs.y = 10;
   mcs.cx = 320;
-  mcs.cy = 200;
+  mcs.cy = 230;
   hExitChild = reinterpret_cast<HWND>(SendMessageA(hMdiClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
   if (!hExitChild) {
     Log("exit-window failed %lu", GetLastError());
@@ -247,11 +248,14 @@ int main(int argc, char **argv) {
   if (!ParseArgs(argc, argv)) return 2;
   hInstance = GetModuleHandleA(nullptr);
   HBRUSH face = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  // The tenth descendant's wrong class needs a procedure too.
+  // Class names are compared without regard to case when registered: a
+  // wrong class that differs from the icon's only in case replaces it, and
+  // every icon then reports that spelling.
+  bool sameIgnoringCase = lstrcmpiA(opt.tenthClass.c_str(), kIconClass) == 0;
   if (!Register(kFrameClass, FrameProc, face) || !Register(kChildClass, ChildProc, face) ||
-      !Register(kIconClass, ButtonProc, nullptr) || !Register(kPanelClass, PanelProc, face) ||
-      !Register(kExapiClass, DefWindowProcA, nullptr) ||
-      (opt.tenthClass != kIconClass && !Register(opt.tenthClass.c_str(), ButtonProc, nullptr))) {
+      !Register(sameIgnoringCase ? opt.tenthClass.c_str() : kIconClass, ButtonProc, nullptr) ||
+      !Register(kPanelClass, PanelProc, face) || !Register(kExapiClass, DefWindowProcA, nullptr) ||
+      (!sameIgnoringCase && !Register(opt.tenthClass.c_str(), ButtonProc, nullptr))) {
     std::fprintf(stderr, "aolfake: cannot register window classes\n");
     return 1;
   }

@@ -149,6 +149,12 @@ std::vector<HWND> Descendants(HWND parent) {
   return all;
 }
 
+std::string H(HWND h) {
+  char buf[24];
+  std::snprintf(buf, sizeof buf, "0x%llx", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(h)));
+  return buf;
+}
+
 bool IsHandle(const std::string &s) { return s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'); }
 
 // A window argument: a handle, or a class and caption pair. Advances *i.
@@ -182,7 +188,7 @@ HWND Resolve(const WinSpec &w) {
 void SayWindow(HWND h) {
   RECT r = {};
   GetWindowRect(h, &r);
-  Say("%p %ld %ld %ld %ld %s", static_cast<void *>(h), r.left, r.top, r.right, r.bottom,
+  Say("%s %ld %ld %ld %ld %s", H(h).c_str(), r.left, r.top, r.right, r.bottom,
       IsWindowVisible(h) ? "visible" : "hidden");
 }
 
@@ -408,7 +414,10 @@ std::string RestAfter(const std::string &line, size_t words) {
     }
   }
   if (i < line.size()) ++i;  // one separating space; the rest is verbatim
-  return i < line.size() ? line.substr(i) : std::string();
+  std::string rest = i < line.size() ? line.substr(i) : std::string();
+  // A quoted rest keeps its outer spaces.
+  if (rest.size() >= 2 && rest.front() == '"' && rest.back() == '"') rest = rest.substr(1, rest.size() - 2);
+  return rest;
 }
 
 int Num(const Args &a, size_t i) { return i < a.size() ? static_cast<int>(std::strtol(a[i].c_str(), nullptr, 0)) : 0; }
@@ -487,7 +496,7 @@ bool Run(const std::string &line) {
       std::vector<HWND> all = Descendants(h);
       Say("ok %u", static_cast<unsigned>(all.size()));
       for (size_t n = 0; n < all.size(); ++n)
-        Say(" | %u %p %s %d %s %s", static_cast<unsigned>(n + 1), static_cast<void *>(all[n]), ClassOf(all[n]).c_str(),
+        Say(" | %u %s %s %d %s %s", static_cast<unsigned>(n + 1), H(all[n]).c_str(), ClassOf(all[n]).c_str(),
             GetDlgCtrlID(all[n]), Quoted(TextOf(all[n])).c_str(), IsWindowVisible(all[n]) ? "visible" : "hidden");
     } else if (cmd == "activate") {
       SetForegroundWindow(h);
@@ -507,7 +516,6 @@ bool Run(const std::string &line) {
       HWND target = ChildById(h, Num(a, i));
       if (!target) return Say("err no such control"), true;
       std::string text = RestAfter(line, i + 1);
-      if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
       DWORD_PTR r = 0;
       SendMessageTimeoutA(target, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000, &r);
       Say("ok");
@@ -530,7 +538,7 @@ bool Run(const std::string &line) {
   }
   if (cmd == "foreground") {
     HWND h = GetForegroundWindow();
-    Say("ok %p %s %s", static_cast<void *>(h), h ? ClassOf(h).c_str() : "-", Quoted(h ? TextOf(h) : "").c_str());
+    Say("ok %s %s %s", H(h).c_str(), h ? ClassOf(h).c_str() : "-", Quoted(h ? TextOf(h) : "").c_str());
     return true;
   }
   if (cmd == "click" || cmd == "press" || cmd == "release" || cmd == "move") {
