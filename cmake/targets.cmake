@@ -71,3 +71,10 @@ if(NOT NUV_WIN32 AND NOT NUV_SANITIZE AND EXISTS ${CMAKE_SOURCE_DIR}/bench)
     target_include_directories(nuv_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   endif()
 endif()
+
+# The dial-up control's tests load the stand-in remote-access DLL and start
+# the fake AOL client.
+if(TARGET nuv_dialup_tests AND TARGET nuv_doubles)
+  add_dependencies(nuv_dialup_tests nuv_doubles)
+  set_tests_properties(nuv_dialup_tests PROPERTIES ENVIRONMENT "NUV_WINEDLLOVERRIDES=rasapi32=n,b")
+endif()
