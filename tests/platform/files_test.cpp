@@ -9,6 +9,11 @@
 #include "platform/files.h"
 #include "support/fresh_folder.h"
 
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/resource.h>
+#endif
+
 namespace {
 
 std::string Full(const char *name) {
@@ -167,5 +172,26 @@ TEST_F(WholeFiles, FailedReplaceLeavesTheOldFileAndNoPartialOne) {
   EXPECT_EQ(0, PlatReplaceFile("data", "new", -1));
   EXPECT_EQ("old", Read("data"));
 }
+
+#ifndef _WIN32
+// A disk that fills up during the write: the file size limit makes writes
+// past 100 bytes fail as a full disk would.
+TEST_F(WholeFiles, WriteThatRunsOutOfSpaceLeavesTheOldFile) {
+  Write("data", "old");
+  const std::string big(10409, 'B');
+  struct rlimit saved;
+  ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &saved));
+  struct rlimit small = saved;
+  small.rlim_cur = 100;
+  void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &small));
+  const int result = PlatReplaceFile("data", big.data(), static_cast<int>(big.size()));
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(0, result);
+  EXPECT_EQ("old", Read("data"));
+  EXPECT_FALSE(std::filesystem::exists(Beside("data")));
+}
+#endif
 
 }  // namespace
