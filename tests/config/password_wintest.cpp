@@ -122,7 +122,11 @@ class PasswordDialog : public ::testing::Test {
 TEST_F(PasswordDialog, EmptySettingsOpenEmptyFieldsAndCancelWritesNothing) {
   std::string number = "?", password = "?", confirm = "?", numberLabel, okText;
   LONG style = 0;
+  bool icon = false;
   const INT_PTR result = RunDialog([&](HWND dialog) {
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+      if ((GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+        icon = icon || SendMessageA(c, STM_GETICON, 0, 0) != 0;
     number = Text(dialog, kIdcNuvNumber);
     password = Text(dialog, kIdcNewPassword);
     confirm = Text(dialog, kIdcConfirmPassword);
@@ -139,6 +143,7 @@ TEST_F(PasswordDialog, EmptySettingsOpenEmptyFieldsAndCancelWritesNothing) {
   EXPECT_EQ("NUV Number:", numberLabel);
   EXPECT_EQ("OK", okText);
   EXPECT_EQ(0, style & WS_CAPTION);
+  EXPECT_TRUE(icon);
   EXPECT_TRUE(g_boxes.empty());
   EXPECT_FALSE(IniExists());
   EXPECT_STREQ("", Config.USERID);

@@ -172,6 +172,22 @@ TEST_F(SkinBitmaps, LoadAllKeepsEveryPictureUnderOneSkinPalette) {
     for (int x = 0; x < 317; x += 29) EXPECT_EQ(PixelColour(1000, x, y), pressed.At(x, y));
 }
 
+TEST_F(SkinBitmaps, ProgramArtworkLoadsWithTheSkinsSizes) {
+  const HINSTANCE program = GetModuleHandleA(nullptr);
+  ASSERT_EQ(1, LoadAllBitmaps(program, nullptr));
+  ASSERT_EQ(1, LoadSplashScreen(program, nullptr));
+  for (const auto &p : kPictures) {
+    const BITMAPINFOHEADER *h = GetSkinBmHeader(p.id);
+    ASSERT_NE(nullptr, h) << p.id;
+    EXPECT_EQ(p.width, h->biWidth) << p.id;
+    EXPECT_EQ(p.height, h->biHeight) << p.id;
+    EXPECT_EQ(8, h->biBitCount) << p.id;
+  }
+  // 255 shared colours, some pictures with a 256th (white); the splash 256.
+  EXPECT_GE(PaletteSize(GethPalette()), 255);
+  EXPECT_EQ(256, PaletteSize(GethSplashPal()));
+}
+
 TEST_F(SkinBitmaps, MissingPictureStopsTheLoadAfterThoseBeforeIt) {
   ResourceModule module(skinrig::SkinResources({1018}));
   ASSERT_NE(nullptr, module.instance());
