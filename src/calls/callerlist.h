@@ -33,6 +33,8 @@ void AddCallerToList(int slot, const char *action);
 int DeleteCallerFromList(int index);
 void VcClearOne();
 void VcClearAll();
+// Shows entry index and puts it in view; an index that names no entry of the
+// list (only 0 when it is empty) changes nothing.
 void VcList(int index);
 void VcNext();
 void VcPrev();
@@ -44,7 +46,9 @@ int GetCallerInView();
 // it writes nothing and returns 1: an unloaded list must never replace the
 // stored one.
 int VcSaveList();
-// Reads CALLER.LOG once at start-up; 1 on success, 0 on failure.
+// Reads CALLER.LOG once at start-up; 1 on success, 0 on failure. A file of
+// another version or size, or whose count or view index the list cannot
+// hold, loads as an empty list and is rewritten empty.
 int VcLoadList();
 // The server's stamp "1999-03-15-1432" as local time and date text.
 void MakeNiceTimeDate(char *out, const char *raw, int size);
