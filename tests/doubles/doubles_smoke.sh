@@ -38,12 +38,13 @@ drive_ok waitchild "AOL Frame25" "*" MDIClient "*" 5000
 
 # Keyboard input reaches the focused edit control of another process.
 drive_ok clickid "AOL Frame25" "*" 100
+drive_ok waitfocus "AOL Frame25" "*" 100 5000
 drive_ok type "Hello, World 42"
-drive_ok gettext "AOL Frame25" "*" 100
-[ "$E2E_REPLY" = 'ok "Hello, World 42"' ] || e2e_fail "typed text arrived as: $E2E_REPLY"
+drive_ok waittext "AOL Frame25" "*" 100 "Hello, World 42" 5000
 drive_ok key BACK
-drive_ok gettext "AOL Frame25" "*" 100
-[ "$E2E_REPLY" = 'ok "Hello, World 4"' ] || e2e_fail "after BACK: $E2E_REPLY"
+drive_ok waittext "AOL Frame25" "*" 100 "Hello, World 4" 5000
+drive_ok foreground
+[[ $E2E_REPLY == *'AOL Frame25 "aol canada"' ]] || e2e_fail "foreground: $E2E_REPLY"
 
 drive_ok send "AOL Frame25" "*" WM_CLOSE
 drive_ok waitchild "AOL Frame25" "*" "AOL Child" "Exit?" 5000

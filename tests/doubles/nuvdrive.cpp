@@ -28,7 +28,11 @@
 //   pixel <x> <y>                        -> ok RRGGBB
 //   waitpixel <x> <y> <RRGGBB> <ms>      -> ok RRGGBB | timeout <last>
 //   capture <file.bmp> [<x> <y> <w> <h>] 24-bit BMP of the screen or an area
+//   waitfocus <win> [<id>] <ms>          the window (or its control) has the
+//                                        keyboard focus of its thread
 //   gettext <win> [<id>]                 -> ok "<text>"
+//   waittext <win> <id|-> <text> <ms>    a control's (or with "-" the
+//                                        window's own) text matches
 //   settext <win> <id> <text>
 //   send|post <win> <message> [<wparam> [<lparam>]]   -> ok <result>
 //   screen                               -> ok <width> <height>
@@ -482,6 +486,31 @@ bool Run(const std::string &line) {
       SayWindow(h);
       Say(" %s", Quoted(TextOf(h)).c_str());
     }
+    return true;
+  }
+  if (cmd == "waitfocus" || cmd == "waittext") {
+    // Input is handled by the other program in its own time: tests poll for
+    // its effect instead of reading at once.
+    bool focus = cmd == "waitfocus";
+    if (!ParseWin(a, &i, &w) || i + (focus ? 0 : 2) >= a.size())
+      return Say(focus ? "err usage: waitfocus <win> [<id>] <ms>" : "err usage: waittext <win> <id|-> <text> <ms>"), true;
+    bool byId = focus ? i + 1 < a.size() : a[i] != "-";
+    int id = byId ? Num(a, i) : 0;
+    std::string want = focus ? std::string() : a[i + 1];
+    DWORD ms = static_cast<DWORD>(Num(a, a.size() - 1));
+    std::string last;
+    bool ok = PollFor(ms, [&] {
+      HWND h = Resolve(w);
+      if (h && byId) h = ChildById(h, id);
+      if (!h) return last = "(no such window)", false;
+      if (!focus) return Glob(want.c_str(), (last = TextOf(h)).c_str());
+      GUITHREADINFO gti = {};
+      gti.cbSize = sizeof gti;
+      if (!GetGUIThreadInfo(GetWindowThreadProcessId(h, nullptr), &gti)) return last = "(no thread)", false;
+      last = gti.hwndFocus ? H(gti.hwndFocus) + " " + ClassOf(gti.hwndFocus) : "(none)";
+      return gti.hwndFocus == h;
+    });
+    Say("%s %s", ok ? "ok" : "timeout", focus ? last.c_str() : Quoted(last).c_str());
     return true;
   }
   if (cmd == "rect" || cmd == "children" || cmd == "activate" || cmd == "clickwin" || cmd == "clickid" ||
