@@ -22,7 +22,7 @@ Copy SamePlace(const RECT &r) {
 // (or no picture at all) copies nothing, so nothing stale or undefined is
 // shown.
 void CopyPicture(HDC dc, HBITMAP picture, HPALETTE palette, const Copy *copies, int count) {
-  if (!dc) return;
+  if (!dc || !picture) return;
   HPALETTE oldPalette = nullptr;
   if (palette) {
     oldPalette = SelectPalette(dc, palette, FALSE);
@@ -30,8 +30,7 @@ void CopyPicture(HDC dc, HBITMAP picture, HPALETTE palette, const Copy *copies, 
   }
   HDC mem = CreateCompatibleDC(dc);
   if (mem) {
-    HGDIOBJ old = picture ? SelectObject(mem, picture) : nullptr;
-    if (old) {
+    if (HGDIOBJ old = SelectObject(mem, picture)) {
       for (int i = 0; i < count; ++i) {
         const Copy &c = copies[i];
         BitBlt(dc, c.x, c.y, c.width, c.height, mem, c.srcX, c.srcY, SRCCOPY);
@@ -66,17 +65,15 @@ void RectToDc(const RECT *rect, HDC dc, int id) {
 }
 
 // The whole picture with its top-left corner at (x, y).
-void WholeToDc(HDC dc, int id, int x, int y, HBITMAP picture, HPALETTE palette) {
+void WholeToDc(HDC dc, int id, int x, int y, HPALETTE palette) {
   const BITMAPINFOHEADER *h = GetSkinBmHeader(id);
   if (!h) return;
   const LONG rows = h->biHeight < 0 ? -h->biHeight : h->biHeight;
   const Copy copy = {x, y, static_cast<int>(h->biWidth), static_cast<int>(rows), 0, 0};
-  CopyPicture(dc, picture, palette, &copy, 1);
+  CopyPicture(dc, GetSkinBitmap(id), palette, &copy, 1);
 }
 
-void WholeSkin(HDC dc, int id, int x, int y) {
-  WholeToDc(dc, id, x, y, GetSkinBitmap(id), GethPalette());
-}
+void WholeSkin(HDC dc, int id, int x, int y) { WholeToDc(dc, id, x, y, GethPalette()); }
 
 // Pictures chosen by service type 0 to 3; 0 for any other type.
 int ByService(const int (&ids)[4]) {
@@ -170,4 +167,4 @@ void DrawMessageButton(const RECT *rect, HWND window, int state) {
   if (id) RectToWindow(rect, window, id);
 }
 
-void DrawSplash(HDC dc) { WholeToDc(dc, 1014, 0, 0, GetSkinBitmap(1014), GethSplashPal()); }
+void DrawSplash(HDC dc) { WholeToDc(dc, 1014, 0, 0, GethSplashPal()); }
