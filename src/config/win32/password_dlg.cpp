@@ -71,6 +71,7 @@ void Do_NumberField(HWND dialog, WORD notification) {
   if (notification != EN_KILLFOCUS) return;
   const char *pretty = MakePhoneNumberPretty(PasswordDlgNumber);
   if (pretty != PasswordDlgNumber) CopyCut(PasswordDlgNumber, pretty);
+  // Setting the text refills the buffer from the field: show a copy.
   char shown[kPasswordDlgTextSize];
   CopyCut(shown, PasswordDlgNumber);
   SetDlgItemTextA(dialog, kIdcNuvNumber, shown);
