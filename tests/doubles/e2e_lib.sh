@@ -84,6 +84,15 @@ e2e_prefix() {
   rm -f "$NUV_WINEPREFIX/wineserver"
   local reg
   for reg in "$base"/*.reg; do cp --remove-destination "$reg" "$NUV_WINEPREFIX/" || return 1; done
+  # The first Wine process of a prefix starts its wineserver and names the
+  # server's folder in the prefix; two programs started together would race
+  # for that. A persistent server started now avoids it.
+  WINEPREFIX=$NUV_WINEPREFIX "$(e2e_wineserver)" -p 2>/dev/null || return 1
+  local deadline=$((SECONDS + 15))
+  while [ ! -s "$NUV_WINEPREFIX/wineserver" ] && [ ! -d "/tmp/.wine-$(id -u)" ]; do
+    [ $SECONDS -ge $deadline ] && return 1
+    sleep 0.05
+  done
 }
 
 e2e_wineserver() {
@@ -230,6 +239,10 @@ e2e_cleanup() {
   # Every Windows process of the private prefix, and its wineserver.
   if [ -n "${NUV_WINEPREFIX:-}" ] && [ "$NUV_WINEPREFIX" = "$E2E_WORK/prefix" ]; then
     WINEPREFIX=$NUV_WINEPREFIX timeout 20 "$(e2e_wineserver)" -k 2>/dev/null
+    # The server's folder in /tmp, where this Wine names it in the prefix.
+    local server_dir
+    server_dir=$(cat "$NUV_WINEPREFIX/wineserver" 2>/dev/null)
+    [[ $server_dir =~ ^wine-[A-Za-z0-9]+$ ]] && rm -rf "/tmp/$server_dir"
   fi
   [ -n "$E2E_XVFB_PID" ] && kill "$E2E_XVFB_PID" 2>/dev/null
   local deadline=$((SECONDS + 10))
