@@ -13,6 +13,10 @@ mkdir ras && (cd ras && NUV_WINEDLLOVERRIDES=rasapi32=n,b timeout 120 \
   "$E2E_SOURCE/scripts/wine-run.sh" "$E2E_BUILD/nuv_ras_standin_check.exe") >ras.out 2>&1 ||
   { cat ras.out >&2; e2e_fail "remote-access stand-in check"; }
 
+# The state helper writes what the stand-in reads.
+e2e_ras "connecting Dial Up" "connected My ISP"
+[ "$(cat ras-standin.txt)" = $'connecting Dial Up\nconnected My ISP' ] || e2e_fail "e2e_ras wrote: $(cat ras-standin.txt)"
+
 # log_is FILE EXPECTED: the file's lines, CR removed, equal the expected text.
 log_is() {
   local got

@@ -143,6 +143,16 @@ e2e_wait_file() {
   done
 }
 
+# e2e_ras LINE...: the remote-access stand-in's state, one control line per
+# argument ("connected My ISP", "connecting Dial", "error 603", "none"),
+# written beside and renamed into place so that a running client never reads
+# half a file. Programs see the stand-in only when started with
+# NUV_WINEDLLOVERRIDES=rasapi32=n,b.
+e2e_ras() {
+  local control=${NUV_RAS_CONTROL:-ras-standin.txt}
+  printf '%s\n' "$@" >"$control.new" && mv -f "$control.new" "$control"
+}
+
 # e2e_driver: starts nuvdrive as the coprocess that drive talks to and waits
 # for its first answer.
 e2e_driver() {
