@@ -125,6 +125,14 @@ std::string Quoted(const std::string &s) {
   return out + "\"";
 }
 
+// The caption the system keeps for a top-level window: read without a
+// message, so a busy program cannot hold up the search.
+std::string CaptionOf(HWND h) {
+  char buf[512] = "";
+  GetWindowTextA(h, buf, sizeof buf);
+  return buf;
+}
+
 struct Match {
   std::string cls, caption;
   std::vector<HWND> found;
@@ -132,7 +140,7 @@ struct Match {
 
 BOOL CALLBACK CollectTop(HWND h, LPARAM lp) {
   Match *m = reinterpret_cast<Match *>(lp);
-  if (Glob(m->cls.c_str(), ClassOf(h).c_str()) && Glob(m->caption.c_str(), TextOf(h).c_str())) m->found.push_back(h);
+  if (Glob(m->cls.c_str(), ClassOf(h).c_str()) && Glob(m->caption.c_str(), CaptionOf(h).c_str())) m->found.push_back(h);
   return TRUE;
 }
 
@@ -162,13 +170,13 @@ std::string H(HWND h) {
 bool IsHandle(const std::string &s) { return s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'); }
 
 // A window argument: a handle, or a class and caption pair. Advances *i.
-struct WinSpec {
+struct WinArg {
   bool byHandle = false;
   HWND hwnd = nullptr;
   std::string cls, caption;
 };
 
-bool ParseWin(const Args &a, size_t *i, WinSpec *w) {
+bool ParseWin(const Args &a, size_t *i, WinArg *w) {
   if (*i >= a.size()) return false;
   if (IsHandle(a[*i])) {
     w->byHandle = true;
@@ -183,7 +191,7 @@ bool ParseWin(const Args &a, size_t *i, WinSpec *w) {
   return true;
 }
 
-HWND Resolve(const WinSpec &w) {
+HWND Resolve(const WinArg &w) {
   if (w.byHandle) return IsWindow(w.hwnd) ? w.hwnd : nullptr;
   std::vector<HWND> found = FindTop(w.cls, w.caption);
   return found.empty() ? nullptr : found.front();
@@ -435,7 +443,7 @@ bool Run(const std::string &line) {
   }
   const std::string &cmd = a[0];
   size_t i = 1;
-  WinSpec w;
+  WinArg w;
 
   if (cmd == "quit" || cmd == "exit") {
     Say("ok bye");
@@ -484,7 +492,7 @@ bool Run(const std::string &line) {
     for (HWND h : found) {
       Say(" | ");
       SayWindow(h);
-      Say(" %s", Quoted(TextOf(h)).c_str());
+      Say(" %s", Quoted(CaptionOf(h)).c_str());
     }
     return true;
   }
@@ -567,7 +575,7 @@ bool Run(const std::string &line) {
   }
   if (cmd == "foreground") {
     HWND h = GetForegroundWindow();
-    Say("ok %s %s %s", H(h).c_str(), h ? ClassOf(h).c_str() : "-", Quoted(h ? TextOf(h) : "").c_str());
+    Say("ok %s %s %s", H(h).c_str(), h ? ClassOf(h).c_str() : "-", Quoted(h ? CaptionOf(h) : "").c_str());
     return true;
   }
   if (cmd == "click" || cmd == "press" || cmd == "release" || cmd == "move") {
