@@ -78,3 +78,12 @@ if(TARGET nuv_dialup_tests AND TARGET nuv_doubles)
   add_dependencies(nuv_dialup_tests nuv_doubles)
   set_tests_properties(nuv_dialup_tests PROPERTIES ENVIRONMENT "NUV_WINEDLLOVERRIDES=rasapi32=n,b")
 endif()
+
+# The windowed client end to end under Wine (64-bit only: 32-bit programs do
+# not run on the build machines).
+if(NUV_WIN32 AND CMAKE_HOST_UNIX AND CMAKE_SIZEOF_VOID_P EQUAL 8 AND TARGET nuvmain
+   AND TARGET nuv_doubles AND TARGET nuvsim)
+  add_test(NAME nuvmain_e2e COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/client_e2e.sh ${CMAKE_BINARY_DIR})
+  set_tests_properties(nuvmain_e2e PROPERTIES TIMEOUT 600)
+  add_custom_target(nuv_e2e_programs ALL DEPENDS nuvmain nuv_doubles nuvsim)
+endif()

@@ -46,7 +46,26 @@ if [ ! -f "$WINEPREFIX/.nuv-ready" ]; then
   ) 9>"$build_dir/.wineprefix.lock"
 fi
 
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$wine_bin" "$exe" "$@"
+if [ -n "${DISPLAY:-}" ]; then
+  exec "$wine_bin" "$exe" "$@"
 fi
-exec "$wine_bin" "$exe" "$@"
+# A private display. Xvfb picks a free number itself and reports it, so test
+# programs started together never share or race for one.
+dir=$(mktemp -d "${TMPDIR:-/tmp}/nuv-xvfb.XXXXXX")
+mkfifo "$dir/display"
+Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$dir/display" >"$dir/xvfb.log" 2>&1 &
+xvfb=$!
+number=
+read -r -t 30 number <"$dir/display" || true
+if [ -z "$number" ]; then
+  echo "wine-run: Xvfb did not start" >&2
+  cat "$dir/xvfb.log" >&2
+  kill "$xvfb" 2>/dev/null
+  rm -rf "$dir"
+  exit 1
+fi
+trap 'kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; rm -rf "$dir"' EXIT
+trap 'exit 130' INT TERM
+status=0
+DISPLAY=":$number" "$wine_bin" "$exe" "$@" || status=$?
+exit $status
