@@ -129,7 +129,10 @@ int UDP_recvPacket(UdpLocal *local, void *buffer, int size) {
     // back as the error of this read. The socket itself is fine; reporting a
     // failed receive would put up an error box at every LOGIN to a dead
     // server.
-    if (error == kWsaEConnReset || error == kWsaEConnRefused) {
+    // A datagram longer than the receive buffer was taken off the socket
+    // whole and refused; no server sends one, so it is passed over like
+    // other foreign traffic instead of a box for each.
+    if (error == kWsaEConnReset || error == kWsaEConnRefused || error == kWsaEMsgSize) {
       Debug_MessageListString(kTraceIgnoredReceiveError);
       Debug_MessageListString(GetWSAErrorString(error));
       Debug_MessageListString("\r\n");

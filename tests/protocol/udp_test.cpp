@@ -215,7 +215,8 @@ TEST_F(LoopbackPair, DatagramLongerThanTheBufferIsRefusedWhole) {
   std::vector<uint8_t> out(kSize + 1, 'L');
   std::vector<uint8_t> in(kSize + 64, 0xEE);
   ASSERT_EQ(kSize + 1, UDP_sendPacket(&client, &toServer, out.data(), kSize + 1));
-  EXPECT_EQ(-1, Receive(in.data(), kSize));
+  // Passed over as nothing read; the platform reports why.
+  EXPECT_EQ(0, Receive(in.data(), kSize));
   EXPECT_EQ(kWsaEMsgSize, PlatSockLastError());
   for (int i = kSize; i < kSize + 64; ++i) ASSERT_EQ(0xEE, in[static_cast<size_t>(i)]) << i;
   // Consumed: nothing of it is left for the next read.
