@@ -7,13 +7,22 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 jobs=$(nproc)
+status=0
 for preset in native asan win64 win32; do
   echo "=== configure and build: $preset"
   cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j "$jobs"
+  log=build/$preset.build.log
+  cmake --build --preset "$preset" -j "$jobs" 2>&1 | tee "$log"
+  # Warnings are faults: every configuration builds clean.
+  if grep -q 'warning:' "$log"; then
+    echo "=== $preset: the build has warnings" >&2
+    status=1
+  fi
 done
 
-status=0
+echo "=== checks of the 32-bit release build"
+scripts/check-win32.sh build/win32 || status=1
+
 for preset in native asan win64; do
   echo "=== test: $preset"
   ctest --preset "$preset" -j "$jobs" || status=1

@@ -17,5 +17,9 @@ struct ActiveCall {
   std::int32_t sessionId;            // 0 once finished
 };
 
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(sizeof(ActiveCall) == 156, "the 32-bit record: four 4-byte fields and three texts");
+#endif
+
 // The active-call table, index = pop-up slot 0..2.
 extern ActiveCall Caller[kPopupSlots];

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Checks of the 32-bit release build that need no 32-bit machine: the files
+# are 32-bit Windows programs of the right kind, stand alone (no compiler
+# runtime DLLs beside them), and take their system functions from the
+# libraries a 32-bit Windows has.
+#
+#   scripts/check-win32.sh BUILD_DIR    (default build/win32)
+set -euo pipefail
+dir=${1:-build/win32}
+objdump=i686-w64-mingw32-objdump
+fail() { echo "check-win32: $*" >&2; exit 1; }
+
+exe=$dir/nuvmain.exe
+[ -f "$exe" ] || fail "no $exe"
+info=$($objdump -p "$exe")
+grep -q 'file format pei-i386' <<<"$info" || fail "nuvmain.exe is not a 32-bit program"
+grep -Eq '^Subsystem[[:space:]]+00000002' <<<"$info" || fail "nuvmain.exe is not a windowed (GUI) program"
+dlls=$(grep -i 'DLL Name:' <<<"$info" | awk '{print tolower($3)}' | sort -u)
+for need in rasapi32.dll winmm.dll shell32.dll gdi32.dll user32.dll; do
+  grep -qx "$need" <<<"$dlls" || fail "nuvmain.exe does not import $need"
+done
+grep -Eq 'wsock32.dll|ws2_32.dll' <<<"$dlls" || fail "nuvmain.exe does not import Windows Sockets"
+if grep -Eq 'libstdc|libgcc|libwinpthread' <<<"$dlls"; then
+  fail "nuvmain.exe needs a compiler runtime DLL: $dlls"
+fi
+# The resources the program loads by id are in the file.
+$objdump -h "$exe" | grep -q '\.rsrc' || fail "nuvmain.exe has no resources"
+echo "check-win32: nuvmain.exe is a stand-alone 32-bit Windows GUI program ($(stat -c %s "$exe") bytes)"
