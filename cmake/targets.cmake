@@ -87,3 +87,8 @@ if(NUV_WIN32 AND CMAKE_HOST_UNIX AND CMAKE_SIZEOF_VOID_P EQUAL 8 AND TARGET nuvm
   set_tests_properties(nuvmain_e2e PROPERTIES TIMEOUT 600)
   add_custom_target(nuv_e2e_programs ALL DEPENDS nuvmain nuv_doubles nuvsim)
 endif()
+
+# Yardsticks of the client benchmarks (scripts/bench-client.sh).
+if(NUV_WIN32 AND EXISTS ${CMAKE_SOURCE_DIR}/bench/win32/idle_ref.cpp)
+  add_executable(nuv_idle_ref WIN32 bench/win32/idle_ref.cpp)
+endif()

@@ -1,23 +1,97 @@
 #!/usr/bin/env bash
-# The program's main job in one command: builds the native preset when
-# needed, then in a temporary folder runs the server simulator (nuvsim, on
-# its default 127.0.0.1:10002) and the protocol console (nuvcli, which finds
-# it as its built-in default server), sends one call from the simulator,
-# answers it from the console, prints both logs and quits both.
-# Exits 0 when the call went all the way round.
+# The program's main job in one command: the windowed client logged in to
+# the server-cluster simulator.
 #
-#   scripts/demo.sh            (build folder: build/native, or $NUV_BUILD_DIR)
+#   scripts/demo.sh             nuvmain.exe under Wine against nuvsim: on the
+#                               user's display, or without one on a private
+#                               Xvfb display, saving screen captures
+#   scripts/demo.sh --console   the protocol console instead (no Wine): one
+#                               call sent, answered and received
+#
+# Build folders: build/native and build/win64 (or $NUV_BUILD_DIR and
+# $NUV_WIN_BUILD_DIR). The client runs in a fresh folder with a demo NUV.INI
+# until its window is closed (exit button, or "Close" in its menu); without a
+# display the demo takes its captures, closes the client and prints where the
+# pictures are.
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BUILD=${NUV_BUILD_DIR:-$ROOT/build/native}
+BUILD=$(realpath -m "${NUV_BUILD_DIR:-$ROOT/build/native}")
+WINBUILD=$(realpath -m "${NUV_WIN_BUILD_DIR:-$ROOT/build/win64}")
 
-"$ROOT/scripts/install-deps.sh" native
-
-if [ ! -f "$BUILD/CMakeCache.txt" ]; then
-  (cd "$ROOT" && cmake --preset native -B "$BUILD" >/dev/null)
+if [ "${1:-}" = --console ]; then
+  "$ROOT/scripts/install-deps.sh" native
+  if [ ! -f "$BUILD/CMakeCache.txt" ]; then
+    (cd "$ROOT" && cmake --preset native -B "$BUILD" >/dev/null)
+  fi
+  cmake --build "$BUILD" -j2 --target nuvsim nuvcli >/dev/null
+  exec bash "$ROOT/tests/cli/cli_sim_e2e.sh" "$BUILD/tools/nuvsim/nuvsim" "$BUILD/tools/nuvcli/nuvcli" \
+    --port default --show
 fi
-cmake --build "$BUILD" -j2 --target nuvsim nuvcli >/dev/null
 
-exec bash "$ROOT/tests/cli/cli_sim_e2e.sh" "$BUILD/tools/nuvsim/nuvsim" "$BUILD/tools/nuvcli/nuvcli" \
-  --port default --show
+"$ROOT/scripts/install-deps.sh"
+for pair in "native:$BUILD" "win64:$WINBUILD"; do
+  preset=${pair%%:*} dir=${pair#*:}
+  [ -f "$dir/CMakeCache.txt" ] || (cd "$ROOT" && cmake --preset "$preset" -B "$dir" >/dev/null)
+done
+cmake --build "$BUILD" -j2 --target nuvsim >/dev/null
+cmake --build "$WINBUILD" -j2 --target nuvmain nuv_doubles >/dev/null
+
+WORK=$(mktemp -d /tmp/nuv-demo.XXXXXX)
+cd "$WORK"
+cat > NUV.INI <<'INI'
+[PARAMS]
+SERVICE=1
+USERID=(204) 555-3636
+PASSWORD=secret1
+RAS=0
+SOUND=1
+MINIMIZE=0
+INI
+# A caller log to step through with the arrows.
+python3 - <<'PY'
+import struct
+def field(text, size): return text.encode('latin-1')[:size - 1].ljust(size, b'\0')
+rec = lambda n, num, t, a: field(n, 30) + field(num, 20) + field(t, 30) + field(a, 50)
+slots = [rec('Alice Example', '(204) 555-1212', '9:15 AM 3/15/99', 'Answered'),
+         rec('Bob Sample', '(204) 555-2323', '10:40 AM 3/15/99', 'Missed Call'),
+         rec('Carol Test', '(204) 555-3434', '2:32 PM 3/15/99', 'Sent to (204) 555-9898')]
+slots += [field('No Callers', 30) + bytes(100)] * 77
+open('CALLER.LOG', 'wb').write(b'"' + struct.pack('<ii', 3, 2) + b''.join(slots))
+PY
+mkfifo sim.in
+"$BUILD/tools/nuvsim/nuvsim" < sim.in > nuvsim.log 2>&1 &
+SIM=$!
+exec 7> sim.in
+cleanup() {
+  echo quit >&7 2>/dev/null || true
+  exec 7>&- 2>/dev/null || true
+  wait "$SIM" 2>/dev/null || true
+  [ -n "${XVFB:-}" ] && kill "$XVFB" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+echo "demo folder: $WORK (NUV.INI, CALLER.LOG, nuvsim.log)"
+if [ -n "${DISPLAY:-}" ]; then
+  NUV_WINE_BUILD_DIR=$WINBUILD "$ROOT/scripts/wine-run.sh" "$WINBUILD/nuvmain.exe" || true
+else
+  # No display: a private one, pictures of the logged-in client, then quit.
+  for n in $(seq 90 120); do [ -e /tmp/.X$n-lock ] || break; done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  XVFB=$!
+  export DISPLAY=":$n"
+  NUV_WINE_BUILD_DIR=$WINBUILD "$ROOT/scripts/wine-run.sh" "$WINBUILD/nuvmain.exe" &
+  CLIENT=$!
+  for _ in $(seq 1 120); do grep -q 'LOGIN' nuvsim.log && break; sleep 0.5; done
+  sleep 1
+  /usr/bin/import -window root "$WORK/splash.png" 2>/dev/null || true
+  sleep 4
+  /usr/bin/import -window root "$WORK/logged-in.png" 2>/dev/null || true
+  # "Close" from the client's menu: it logs out and ends.
+  printf 'post NUV "NUV: Monitoring*" WM_COMMAND 6005\nquit\n' |
+    NUV_WINE_BUILD_DIR=$WINBUILD "$ROOT/scripts/wine-run.sh" "$WINBUILD/nuvdrive.exe" >/dev/null 2>&1 || true
+  wait "$CLIENT" 2>/dev/null || true
+  echo "screen captures: $WORK/splash.png $WORK/logged-in.png"
+fi
+echo "--- nuvsim"
+cat nuvsim.log

@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# Figures of the windowed client under Wine, each beside its yardstick in the
+# same run (a benchmark, not a test: it prints figures and judges nothing).
+#
+#   scripts/bench-client.sh [SECONDS]     idle measurement length (default 60)
+#
+#   start   launch of nuvmain.exe to its LOGIN at the simulator, with the
+#           Wine server already running (five starts; the first network
+#           check, one second after start, is part of it)
+#   idle    CPU time of all Wine processes of the run (the simulator left
+#           out) over SECONDS with the client logged in and idle, against a
+#           minimal windowed program with a one-second timer
+#   size    the stripped 32-bit nuvmain.exe
+#
+# Build folders: build/win64 and build/win32 (or NUV_WIN_BUILD_DIR and
+# NUV_WIN32_BUILD_DIR).
+set -u
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+SECONDS_IDLE=${1:-60}
+WINBUILD=${NUV_WIN_BUILD_DIR:-$ROOT/build/win64}
+WIN32BUILD=${NUV_WIN32_BUILD_DIR:-$ROOT/build/win32}
+
+for pair in "win64:$WINBUILD" "win32:$WIN32BUILD"; do
+  preset=${pair%%:*} dir=${pair#*:}
+  [ -f "$dir/CMakeCache.txt" ] || (cd "$ROOT" && cmake --preset "$preset" -B "$dir" >/dev/null)
+done
+cmake --build "$WINBUILD" -j2 --target nuvmain nuv_doubles nuvsim nuv_idle_ref >/dev/null || exit 1
+cmake --build "$WIN32BUILD" -j2 --target nuvmain >/dev/null || exit 1
+
+. "$ROOT/tests/doubles/e2e_lib.sh"
+e2e_begin "$WINBUILD"
+field() { local w; read -r -a w <<<"$E2E_REPLY"; echo "${w[$1]}"; }
+
+# The simulator on a free port.
+: >sim.out
+mkfifo sim.in
+for attempt in 1 2 3 4 5; do
+  PORT=$((20000 + RANDOM % 40000))
+  "$ROOT/scripts/wine-run.sh" "$WINBUILD/tools/nuvsim/nuvsim.exe" --listen "127.0.0.1:$PORT" \
+    <sim.in >sim.out 2>sim.err &
+  E2E_PID_sim=$!
+  exec 7>sim.in
+  e2e_wait_file sim.out "MAP server on|cannot open" "$E2E_START_WAIT"
+  grep -q "MAP server on" sim.out && break
+  exec 7>&-
+done
+E2E_NAMES+=(sim)
+printf '[PARAMS]\r\nSERVICE=1\r\nUSERID=(204) 555-3636\r\nPASSWORD=secret1\r\nRAS=0\r\nSERVERLIST=0:1\r\nSERVER0=127.0.0.1/%s\r\n' \
+  "$PORT" >NUV.INI
+logins() { tr -d '\r' <sim.out | grep -c ' a LOGIN '; }
+e2e_driver
+
+close_client() {
+  drive_ok post NUV "NUV: Monitoring*" WM_COMMAND 6005
+  e2e_wait_exit "$1" 30 >/dev/null || e2e_fail "client did not close"
+}
+
+# --- start ---------------------------------------------------------------
+starts=()
+for i in 1 2 3 4 5; do
+  before=$(logins)
+  t0=$(date +%s%N)
+  e2e_start "client$i" nuvmain.exe
+  until [ "$(logins)" -gt "$before" ]; do
+    [ $(( ($(date +%s%N) - t0) / 1000000000 )) -ge 60 ] && e2e_fail "no LOGIN"
+    sleep 0.005
+  done
+  t1=$(date +%s%N)
+  starts+=($(( (t1 - t0) / 1000000 )))
+  drive_ok waitvisible NUV "NUV: Monitoring*" 20000
+  close_client "client$i"
+done
+sorted=$(printf '%s\n' "${starts[@]}" | sort -n | paste -sd' ')
+median=$(printf '%s\n' "${starts[@]}" | sort -n | sed -n 3p)
+
+# --- idle ----------------------------------------------------------------
+# cpu_ticks: user and system clock ticks of every process of this run's Wine
+# prefix, the simulator left out.
+cpu_ticks() {
+  python3 - "$NUV_WINEPREFIX" <<'PY'
+import os, sys
+prefix = ('WINEPREFIX=' + sys.argv[1]).encode()
+total = 0
+for pid in filter(str.isdigit, os.listdir('/proc')):
+    try:
+        env = open(f'/proc/{pid}/environ', 'rb').read().split(b'\0')
+        if prefix not in env:
+            continue
+        cmd = open(f'/proc/{pid}/cmdline', 'rb').read()
+        if b'nuvsim' in cmd:
+            continue
+        stat = open(f'/proc/{pid}/stat').read()
+        fields = stat[stat.rindex(')') + 2:].split()
+        total += int(fields[11]) + int(fields[12])
+    except OSError:
+        pass
+print(total)
+PY
+}
+hz=$(getconf CLK_TCK)
+measure() {
+  local a b
+  a=$(cpu_ticks)
+  sleep "$SECONDS_IDLE"
+  b=$(cpu_ticks)
+  echo $(( (b - a) * 1000 / hz ))
+}
+
+before=$(logins)
+e2e_start idleclient nuvmain.exe
+e2e_wait_file sim.out "h SUCCESS .*\(login\)" 60 || e2e_fail "no login"
+drive_ok waitvisible NUV "NUV: Monitoring*" 20000
+drive_ok sleep 3000
+client_ms=$(measure)
+close_client idleclient
+
+e2e_start reference nuv_idle_ref.exe
+drive_ok waitvisible NuvIdleRef "*" 30000
+drive_ok sleep 3000
+ref_ms=$(measure)
+
+# --- size ----------------------------------------------------------------
+stripped=$(mktemp)
+i686-w64-mingw32-strip -o "$stripped" "$WIN32BUILD/nuvmain.exe"
+size=$(stat -c %s "$stripped")
+rm -f "$stripped"
+
+echo
+echo "start to LOGIN (ms, 5 starts): $sorted; median $median (goal: under 1500)"
+echo "idle CPU over ${SECONDS_IDLE} s: client $client_ms ms, reference $ref_ms ms," \
+  "ratio $(awk -v a="$client_ms" -v b="$ref_ms" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }')" \
+  "(goal: at most 1.1)"
+echo "stripped 32-bit nuvmain.exe: $size bytes (goal: under 1048576)"
