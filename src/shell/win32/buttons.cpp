@@ -5,23 +5,13 @@
 #include "shell/win32/shell.h"  // first: Windows Sockets before windows.h
 
 #include "shell/main_layout.h"
-#include "shell/win32/shell.h"
+#include "skin/win32/button_layer.h"
 #include "skin/win32/skin.h"
 
-namespace {
+const SkinButtonLayer MainButtonLayer = {MainButtons, kMainButtonCount, DrawButtonDn, DrawButtonUp,
+                                         DoMainButtonAction};
 
-void Do_WM_LBUTTONUP(LPARAM lParam) {
-  ReleaseCapture();
-  int act = 0;
-  const SkinButtonEntry *pressed = SkinRelease(MainButtons, kMainButtonCount,
-                                               static_cast<short>(LOWORD(lParam)),
-                                               static_cast<short>(HIWORD(lParam)), &ActiveButton, &act);
-  if (!pressed) return;
-  const RECT r = {pressed->button->left, pressed->button->top, pressed->button->right,
-                  pressed->button->bottom};
-  DrawButtonUp(&r, hMainScreen);
-  if (act) DoMainButtonAction(pressed->code);
-}
+namespace {
 
 void Do_WM_RBUTTONUP(HWND layer, LPARAM lParam) {
   POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
@@ -34,32 +24,13 @@ void Do_WM_RBUTTONUP(HWND layer, LPARAM lParam) {
 }  // namespace
 
 LRESULT CALLBACK ButtonProc(HWND layer, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      // The layer is invisible: the panel below shows the buttons. The
-      // system button would paint a grey face over the artwork.
-      PAINTSTRUCT ps;
-      BeginPaint(layer, &ps);
-      EndPaint(layer, &ps);
-      return 0;
-    }
-    case WM_MOUSEACTIVATE:
-      SetCapture(layer);
-      return MA_NOACTIVATE;
-    case WM_LBUTTONDOWN:
-      // The press was handled by the parent's notification; keep the mouse
-      // so the release comes here wherever it happens.
-      SetCapture(layer);
-      return 0;
-    case WM_LBUTTONUP:
-      Do_WM_LBUTTONUP(lParam);
-      return 0;
-    case WM_RBUTTONUP:
-      Do_WM_RBUTTONUP(layer, lParam);
-      return 0;
-    default:
-      return CallWindowProcA(SystemButtonProc, layer, message, wParam, lParam);
+  bool handled = false;
+  const LRESULT result =
+      SkinLayerMessage(MainButtonLayer, hMainScreen, layer, message, wParam, lParam, &handled);
+  if (handled) return result;
+  if (message == WM_RBUTTONUP) {
+    Do_WM_RBUTTONUP(layer, lParam);
+    return 0;
   }
+  return CallWindowProcA(SystemButtonProc, layer, message, wParam, lParam);
 }

@@ -26,6 +26,7 @@
 #include "shell/msgbox.h"
 #include "shell/win32/shell.h"
 #include "skin/bands_generated.h"
+#include "skin/win32/button_layer.h"
 #include "skin/win32/skin.h"
 
 HMENU hClientMenu;
@@ -37,7 +38,6 @@ static RECT MainWindowRect;
 namespace {
 
 RECT ToRect(const MainRect &r) { return RECT{r.left, r.top, r.right, r.bottom}; }
-RECT ToRect(const SkinButton &b) { return RECT{b.left, b.top, b.right, b.bottom}; }
 
 // The setting as a number, or fallback when it does not start with one.
 int ReadInt(const char *text, int fallback) {
@@ -260,10 +260,7 @@ LRESULT Do_WM_PARENTNOTIFY_Main(HWND window, UINT, WPARAM wParam, LPARAM lParam)
       if (InsideClearScreenStrictly(RectClearScreen, x, y)) MenuSelect = 1;
       break;
     case WM_LBUTTONDOWN:
-      if (const SkinButtonEntry *hit = SkinPress(MainButtons, kMainButtonCount, x, y, &ActiveButton)) {
-        const RECT r = ToRect(*hit->button);
-        DrawButtonDn(&r, window);
-      }
+      SkinLayerPress(MainButtonLayer, window, x, y);
       break;
     default:
       break;

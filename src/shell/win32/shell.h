@@ -65,6 +65,8 @@ int TryCloseHiddenWindow(HWND closing);
 void DrawNuvIdNumber(HDC dc);
 // The button's action after a press and release inside it.
 void DoMainButtonAction(int code);
+// The main window's buttons in the skinned-window pattern.
+extern const struct SkinButtonLayer MainButtonLayer;
 
 // --- Timers ---
 void CALLBACK MainTimerProc(HWND, UINT, UINT_PTR, DWORD);
