@@ -31,22 +31,9 @@ cmake --build "$WIN32BUILD" -j2 --target nuvmain >/dev/null || exit 1
 e2e_begin "$WINBUILD"
 field() { local w; read -r -a w <<<"$E2E_REPLY"; echo "${w[$1]}"; }
 
-# The simulator on a free port.
-: >sim.out
-mkfifo sim.in
-for attempt in 1 2 3 4 5; do
-  PORT=$((20000 + RANDOM % 40000))
-  "$ROOT/scripts/wine-run.sh" "$WINBUILD/tools/nuvsim/nuvsim.exe" --listen "127.0.0.1:$PORT" \
-    <sim.in >sim.out 2>sim.err &
-  E2E_PID_sim=$!
-  exec 7>sim.in
-  e2e_wait_file sim.out "MAP server on|cannot open" "$E2E_START_WAIT"
-  grep -q "MAP server on" sim.out && break
-  exec 7>&-
-done
-E2E_NAMES+=(sim)
+e2e_sim
 printf '[PARAMS]\r\nSERVICE=1\r\nUSERID=(204) 555-3636\r\nPASSWORD=secret1\r\nRAS=0\r\nSERVERLIST=0:1\r\nSERVER0=127.0.0.1/%s\r\n' \
-  "$PORT" >NUV.INI
+  "$E2E_SIM_PORT" >NUV.INI
 logins() { tr -d '\r' <sim.out | grep -c ' a LOGIN '; }
 e2e_driver
 

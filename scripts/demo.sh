@@ -49,16 +49,10 @@ SOUND=1
 MINIMIZE=0
 INI
 # A caller log to step through with the arrows.
-python3 - <<'PY'
-import struct
-def field(text, size): return text.encode('latin-1')[:size - 1].ljust(size, b'\0')
-rec = lambda n, num, t, a: field(n, 30) + field(num, 20) + field(t, 30) + field(a, 50)
-slots = [rec('Alice Example', '(204) 555-1212', '9:15 AM 3/15/99', 'Answered'),
-         rec('Bob Sample', '(204) 555-2323', '10:40 AM 3/15/99', 'Missed Call'),
-         rec('Carol Test', '(204) 555-3434', '2:32 PM 3/15/99', 'Sent to (204) 555-9898')]
-slots += [field('No Callers', 30) + bytes(100)] * 77
-open('CALLER.LOG', 'wb').write(b'"' + struct.pack('<ii', 3, 2) + b''.join(slots))
-PY
+python3 "$ROOT/scripts/make-caller-log.py" CALLER.LOG \
+  "Alice Example|(204) 555-1212|9:15 AM 3/15/99|Answered" \
+  "Bob Sample|(204) 555-2323|10:40 AM 3/15/99|Missed Call" \
+  "Carol Test|(204) 555-3434|2:32 PM 3/15/99|Sent to (204) 555-9898"
 mkfifo sim.in
 "$BUILD/tools/nuvsim/nuvsim" < sim.in > nuvsim.log 2>&1 &
 SIM=$!

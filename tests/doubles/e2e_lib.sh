@@ -153,6 +153,31 @@ e2e_ras() {
   printf '%s\n' "$@" >"$control.new" && mv -f "$control.new" "$control"
 }
 
+# e2e_sim [ARGS...]: the server simulator (the win64 build's nuvsim.exe) on a
+# free loopback port, its standard input a pipe on descriptor 7 (`sim
+# COMMAND`), its record in sim.out (`sim_count REGEX`); E2E_SIM_PORT is the
+# port.
+e2e_sim() {
+  local attempt
+  : >sim.out
+  mkfifo sim.in
+  for attempt in 1 2 3 4 5; do
+    E2E_SIM_PORT=$((20000 + RANDOM % 40000))
+    "$E2E_SOURCE/scripts/wine-run.sh" "$E2E_BUILD/tools/nuvsim/nuvsim.exe" \
+      --listen "127.0.0.1:$E2E_SIM_PORT" "$@" <sim.in >sim.out 2>sim.err &
+    E2E_PID_sim=$!
+    exec 7>sim.in
+    e2e_wait_file sim.out "MAP server on|cannot open" "$E2E_START_WAIT"
+    grep -q "MAP server on" sim.out && break
+    exec 7>&-
+    wait "$E2E_PID_sim" 2>/dev/null
+  done
+  grep -q "MAP server on" sim.out || e2e_fail "nuvsim did not start"
+  E2E_NAMES+=(sim)
+}
+sim() { echo "$*" >&7; }
+sim_count() { tr -d '\r' <sim.out | grep -Ec -- "$1"; }
+
 # e2e_driver: starts nuvdrive as the coprocess that drive talks to and waits
 # for its first answer.
 e2e_driver() {

@@ -19,25 +19,9 @@ field() { local w; read -r -a w <<<"$E2E_REPLY"; echo "${w[$1]}"; }
 shot() { e2e_capture "$ART/$1.png" "${@:2}" || e2e_fail "capture $1"; }
 
 # --- The server simulator on a free port, controlled through a pipe ---------
-: >sim.out
-mkfifo sim.in
-for attempt in 1 2 3 4 5; do
-  PORT=$((20000 + RANDOM % 40000))
-  "$E2E_SOURCE/scripts/wine-run.sh" "$E2E_BUILD/tools/nuvsim/nuvsim.exe" --listen "127.0.0.1:$PORT" \
-    <sim.in >sim.out 2>sim.err &
-  E2E_PID_sim=$!
-  exec 7>sim.in
-  e2e_wait_file sim.out "MAP server on|cannot open" "$E2E_START_WAIT"
-  grep -q "MAP server on" sim.out && break
-  exec 7>&-
-  wait "$E2E_PID_sim" 2>/dev/null
-done
-grep -q "MAP server on" sim.out || e2e_fail "nuvsim did not start"
-E2E_NAMES+=(sim)
-sim() { echo "$*" >&7; }
-sim_count() { tr -d '\r' <sim.out | grep -Ec -- "$1"; }
+e2e_sim
 # The server is the stored one; number and password are still to be asked.
-printf '[PARAMS]\r\nSERVERLIST=0:1\r\nSERVER0=127.0.0.1/%s\r\n' "$PORT" >NUV.INI
+printf '[PARAMS]\r\nSERVERLIST=0:1\r\nSERVER0=127.0.0.1/%s\r\n' "$E2E_SIM_PORT" >NUV.INI
 
 # --- The dial-up connection: the stand-in reads this file on every check -----
 export NUV_WINEDLLOVERRIDES=rasapi32=n,b
@@ -45,16 +29,10 @@ ras() { printf '%s\n' "$1" >ras-standin.new && mv ras-standin.new ras-standin.tx
 ras none
 
 # A caller log of three calls, the newest in view.
-python3 - <<'PY'
-import struct
-def field(text, size): return text.encode('latin-1')[:size - 1].ljust(size, b'\0')
-rec = lambda n, num, t, a: field(n, 30) + field(num, 20) + field(t, 30) + field(a, 50)
-slots = [rec('Alice Example', '(204) 555-1111', '9:15 AM 3/15/99', 'Answered'),
-         rec('Bob Sample', '(204) 555-2222', '10:40 AM 3/15/99', 'Missed Call'),
-         rec('Carol Test', '(204) 555-3333', '2:32 PM 3/15/99', 'Ignored')]
-slots += [field('No Callers', 30) + bytes(100)] * 77
-open('CALLER.LOG', 'wb').write(b'"' + struct.pack('<ii', 3, 2) + b''.join(slots))
-PY
+python3 "$E2E_SOURCE/scripts/make-caller-log.py" CALLER.LOG \
+  "Alice Example|(204) 555-1111|9:15 AM 3/15/99|Answered" \
+  "Bob Sample|(204) 555-2222|10:40 AM 3/15/99|Missed Call" \
+  "Carol Test|(204) 555-3333|2:32 PM 3/15/99|Ignored"
 cp CALLER.LOG caller.orig
 
 # --- The light --------------------------------------------------------------

@@ -87,15 +87,6 @@ int StartProtocol() {
   return NuvProtoInit(&nuvLogin, &params);
 }
 
-void RealizeSkinPalette(HWND window) {
-  HDC dc = GetDC(window);
-  HPALETTE old = SelectPalette(dc, GethPalette(), FALSE);
-  RealizePalette(dc);
-  SelectPalette(dc, old, FALSE);
-  ReleaseDC(window, dc);
-  InvalidateRect(window, nullptr, TRUE);
-}
-
 LRESULT Do_WM_CREATE(HWND window) {
   hMainScreen = window;
   if (std::atoi(Config.DEBUG) == 1) Debug_OpenTraceWindow();
@@ -197,7 +188,7 @@ void Do_WM_COMMAND(HWND window, int command) {
 }
 
 void Do_WM_PALETTECHANGED(HWND window, HWND causedBy) {
-  if (causedBy != window) RealizeSkinPalette(window);
+  if (causedBy != window) RealizeWindowPalette(window, GethPalette());
   HWND others[] = {hMessageWnd, hConfigWnd, hQryWndPop[0], hQryWndPop[1], hQryWndPop[2]};
   for (HWND other : others)
     if (other) SendMessageA(other, WM_PALETTECHANGED, 0, 0);
@@ -238,7 +229,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_PARENTNOTIFY:
       return Do_WM_PARENTNOTIFY_Main(window, message, wParam, lParam);
     case WM_QUERYNEWPALETTE:
-      RealizeSkinPalette(window);
+      RealizeWindowPalette(window, GethPalette());
       return TRUE;
     case WM_PALETTECHANGED:
       Do_WM_PALETTECHANGED(window, reinterpret_cast<HWND>(wParam));

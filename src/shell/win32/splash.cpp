@@ -36,15 +36,6 @@ void Do_WM_PAINT(HWND dialog) {
   EndPaint(dialog, &ps);
 }
 
-void RealizeSplashPalette(HWND dialog) {
-  HDC dc = GetDC(dialog);
-  HPALETTE old = SelectPalette(dc, GethSplashPal(), FALSE);
-  RealizePalette(dc);
-  SelectPalette(dc, old, FALSE);
-  ReleaseDC(dialog, dc);
-  InvalidateRect(dialog, nullptr, TRUE);
-}
-
 void Do_WM_DESTROY() {
   hSplash = nullptr;
   DestroySplash();
@@ -83,10 +74,10 @@ INT_PTR CALLBACK SplashWndProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
       SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 1);
       return TRUE;
     case WM_QUERYNEWPALETTE:
-      RealizeSplashPalette(dialog);
+      RealizeWindowPalette(dialog, GethSplashPal());
       return TRUE;
     case WM_PALETTECHANGED:
-      if (reinterpret_cast<HWND>(wParam) != dialog) RealizeSplashPalette(dialog);
+      if (reinterpret_cast<HWND>(wParam) != dialog) RealizeWindowPalette(dialog, GethSplashPal());
       return TRUE;
     case WM_DESTROY:
       Do_WM_DESTROY();

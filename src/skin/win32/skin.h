@@ -58,3 +58,7 @@ void DrawSplash(HDC dc);
 // (owned by the window) or 0 after RegionErrorBox.
 HRGN CreateWindowRegion(int count, const NuvBand *bands, HWND window);
 void RegionErrorBox(HWND window, DWORD code, int isSystemError);
+
+// The system asks a skinned window to realise its palette: select and
+// realise it in a device context of the window, then repaint the window.
+void RealizeWindowPalette(HWND window, HPALETTE palette);
