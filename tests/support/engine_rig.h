@@ -53,9 +53,14 @@ inline Bytes Make(char cmd, const std::string &seq, const std::string &payload,
                   const char *version = "7.0", bool littleEndian = false,
                   const char *userId = "5551234567") {
   Bytes b(32 + payload.size() + 1 + 3, 0);
-  std::memcpy(&b[0], version, std::min<size_t>(std::strlen(version), 5));
-  std::memcpy(&b[5], userId, std::min<size_t>(std::strlen(userId), 16));
-  std::memcpy(&b[21], seq.data(), std::min<size_t>(seq.size(), 4));
+  // Copied through iterators: the compiler cannot then mistake the header
+  // fields for writes past an empty vector.
+  const auto put = [&b](size_t at, const char *text, size_t size) {
+    std::copy_n(text, size, b.begin() + static_cast<std::ptrdiff_t>(at));
+  };
+  put(0, version, std::min<size_t>(std::strlen(version), 5));
+  put(5, userId, std::min<size_t>(std::strlen(userId), 16));
+  put(21, seq.data(), std::min<size_t>(seq.size(), 4));
   b[25] = static_cast<uint8_t>(cmd);
   const uint32_t n = static_cast<uint32_t>(payload.size() + 1);
   const uint8_t be[4] = {uint8_t(n >> 24), uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n)};

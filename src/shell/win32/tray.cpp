@@ -24,40 +24,52 @@ namespace {
 
 constexpr UINT kTrayIconId = 2000;
 
-HICON LoadLamp(HINSTANCE instance, int id) {
-  return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, 0));
+// The three lamps, loaded once: the lamp changes every second while it
+// blinks, and the shell copies the picture it is given.
+HICON Lamps[kNotifyIconCount];
+// The lamp the shell shows (dark when added), -1 while there is none.
+int ShownLamp = -1;
+
+HICON Lamp(HINSTANCE instance, int index) {
+  if (!Lamps[index])
+    Lamps[index] = static_cast<HICON>(
+        LoadImageA(instance, MAKEINTRESOURCEA(NotifyIcon[index]), IMAGE_ICON, 16, 16, 0));
+  return Lamps[index];
 }
 
 }  // namespace
 
 void StartTrayIcon(HINSTANCE instance, HWND window) {
-  HICON icon = LoadLamp(instance, NotifyIcon[2]);
   tnid = {};
   tnid.cbSize = NOTIFYICONDATAA_V1_SIZE;
   tnid.hWnd = window;
   tnid.uID = kTrayIconId;
   tnid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   tnid.uCallbackMessage = WM_NUV_TRAY;
-  tnid.hIcon = icon;
+  tnid.hIcon = Lamp(instance, 2);
   LoadFmtMessage(1121, tnid.szTip, 64, Config.USERID);
   TrayIconAdded = Shell_NotifyIconA(NIM_ADD, &tnid) != FALSE;
-  if (icon) DestroyIcon(icon);
-  tnid.hIcon = nullptr;
+  ShownLamp = 2;
 }
 
 void ChangeNotifyIcon(HINSTANCE instance) {
   NotifyIconNumber = NextNotifyIconIndex(NotifyIconNumber);
-  HICON icon = LoadLamp(instance, NotifyIcon[NotifyIconNumber]);
-  tnid.hIcon = icon;
+  // The shell is told only when the lamp changes: a steady lamp costs
+  // nothing each second.
+  if (NotifyIconNumber == ShownLamp) return;
+  tnid.hIcon = Lamp(instance, NotifyIconNumber);
   Shell_NotifyIconA(NIM_MODIFY, &tnid);
-  if (icon) DestroyIcon(icon);
-  tnid.hIcon = nullptr;
+  ShownLamp = NotifyIconNumber;
 }
 
 void RemoveTrayIcon() {
-  if (!TrayIconAdded) return;
-  Shell_NotifyIconA(NIM_DELETE, &tnid);
+  if (TrayIconAdded) Shell_NotifyIconA(NIM_DELETE, &tnid);
   TrayIconAdded = false;
+  ShownLamp = -1;
+  for (HICON &lamp : Lamps) {
+    if (lamp) DestroyIcon(lamp);
+    lamp = nullptr;
+  }
 }
 
 LRESULT Do_TrayNotify(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
