@@ -4,7 +4,6 @@
 #include "shell/win32/shell.h"  // first: Windows Sockets before windows.h
 
 #include <cstdio>
-#include <iostream>
 
 #include "config/settings.h"
 #include "protocol/app_hooks.h"
@@ -12,6 +11,7 @@
 #include "protocol/nuvproto.h"
 #include "shell/cycle.h"
 #include "shell/main_timer.h"
+#include "shell/status.h"
 #include "shell/win32/shell.h"
 #include "skin/win32/skin.h"
 
@@ -41,7 +41,15 @@ void TickCloseMissedPopup(int slot) {
   SetForegroundWindow(hNuvMainScreen);
 }
 
-void TickRedrawLed() { SetStateLED(hMainScreen, LoggedIn); }
+// The light is drawn when its picture changes; every repaint of the window
+// draws it anyway, so a steady light costs nothing each second.
+int LastLedPicture;
+void TickRedrawLed() {
+  const int picture = StatusLedPicture(LoggedIn);
+  if (picture == LastLedPicture) return;
+  LastLedPicture = picture;
+  SetStateLED(hMainScreen, LoggedIn);
+}
 
 void TickWatchDogValue(int value) {
   char text[16];
@@ -92,7 +100,7 @@ void CALLBACK Popup_CyclingTimerProc(HWND, UINT, UINT_PTR, DWORD) {
         DrawMessageCallerText(slot);
         break;
       default:
-        std::cerr << "Unsupported service type.\n";
+        std::fputs("Unsupported service type.\n", stderr);
         break;
     }
   }
