@@ -189,7 +189,7 @@ void Do_WM_COMMAND(HWND window, int command) {
 
 void Do_WM_PALETTECHANGED(HWND window, HWND causedBy) {
   if (causedBy != window) RealizeWindowPalette(window, GethPalette());
-  HWND others[] = {hMessageWnd, hConfigWnd, hQryWndPop[0], hQryWndPop[1], hQryWndPop[2]};
+  HWND others[] = {hMessageWnd, hConfigWnd, PopupWindow(0), PopupWindow(1), PopupWindow(2)};
   for (HWND other : others)
     if (other) SendMessageA(other, WM_PALETTECHANGED, 0, 0);
 }
@@ -341,7 +341,7 @@ BOOL CALLBACK TryCloseHiddenWindow_Proc(HWND window, LPARAM progman) {
 int TryCloseHiddenWindow(HWND closing) {
   if (hMainScreen && IsWindowVisible(hMainScreen) && hMainScreen != closing) return 0;
   HWND others[] = {hConfigWnd, hMessageWnd, hAbout, hLogScreen,
-                   hQryWndPop[0], hQryWndPop[1], hQryWndPop[2]};
+                   PopupWindow(0), PopupWindow(1), PopupWindow(2)};
   for (HWND other : others)
     if (other && other != closing) return 0;
   OtherWindowActivated = 0;

@@ -6,6 +6,7 @@
 #include <winsock.h>
 
 #include "calls/active_call.h"
+#include "calls/popup_logic.h"
 
 // --- Program handles and start-up state ---
 extern HINSTANCE hInst;
@@ -13,7 +14,6 @@ extern HWND hNuvMainScreen;  // owner window: carries the taskbar entry
 extern HWND hMainScreen;     // main window
 extern WSADATA stWSAData;
 extern HFONT hnewsfont, holdsfont, hnewCTRLfont;
-extern HWND hQryWndPop[kPopupSlots];
 extern int MisconfiguredShown;
 extern HWND hDlgCurrent;
 extern HMENU hClientMenu;
@@ -38,6 +38,9 @@ constexpr int kIconProgram = 2000;
 constexpr int kDialogSplash = 7000;
 constexpr int kMainWidth = 317;
 constexpr int kMainHeight = 194;
+
+// The pop-up window of a slot (0 when the slot is free).
+inline HWND PopupWindow(int slot) { return static_cast<HWND>(hQryWndPop[slot]); }
 
 // --- Start-up and shutdown ---
 int RegisterNuvClasses(HINSTANCE instance);

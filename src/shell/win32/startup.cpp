@@ -22,7 +22,6 @@ HWND hNuvMainScreen;
 HWND hMainScreen;
 WSADATA stWSAData;
 HFONT hnewsfont, holdsfont, hnewCTRLfont;
-HWND hQryWndPop[kPopupSlots];
 int MisconfiguredShown;
 HWND hDlgCurrent;
 WNDPROC SystemButtonProc;
@@ -113,8 +112,8 @@ void EmergencyShutdown(const char *caption, const char *text, const char *target
   if (hMainScreen)
     SetWindowPos(hMainScreen, nullptr, 0, 0, 0, 0,
                  SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
-  for (HWND popup : hQryWndPop)
-    if (popup) SendMessageA(popup, WM_CLOSE, 0, 0);
+  for (int slot = 0; slot < kPopupSlots; ++slot)
+    if (PopupWindow(slot)) SendMessageA(PopupWindow(slot), WM_CLOSE, 0, 0);
   if (hConfigWnd) DestroyWindow(hConfigWnd);
   if (hLogScreen) DestroyWindow(hLogScreen);
   if (PlatMessageBox(nullptr, text, caption, kMbYesNo) == kIdYes) {

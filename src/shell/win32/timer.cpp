@@ -34,7 +34,7 @@ int TickSlotOpen(int slot) { return hQryWndPop[slot] != nullptr; }
 void TickRing() { MyPlaySound(1); }
 
 void TickCloseMissedPopup(int slot) {
-  if (hQryWndPop[slot]) SendMessageA(hQryWndPop[slot], WM_CLOSE, 0, 0);
+  if (PopupWindow(slot)) SendMessageA(PopupWindow(slot), WM_CLOSE, 0, 0);
   SetWindowPos(hNuvMainScreen, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
   SetWindowPos(hMainScreen, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
   OpenMainWindow();
@@ -78,7 +78,7 @@ void Popup_AssertCyclingTimer() {
 }
 
 void Popup_CheckKillCyclingTimer() {
-  for (HWND popup : hQryWndPop)
+  for (PlatWindow popup : hQryWndPop)
     if (popup) return;
   KillTimer(nullptr, CyclingTimerId);
   CyclingTimerActive = 0;
