@@ -6,6 +6,7 @@
 // operations declared at the end, which the program defines.
 
 #include <cstdint>
+#include <string_view>
 
 #include "calls/active_call.h"
 #include "platform/types.h"
@@ -40,6 +41,10 @@ constexpr int kPopupPayloadLimit = 96;  // characters of the payload examined
 // 47, missing fields empty, a callId that is not a number 0, the number made
 // pretty. Fills callId, name, number and time of *call (nothing else).
 void SplitCallPayload(const char *payload, ActiveCall *call);
+// A number of a payload or a setting: optional blanks and sign, then
+// decimal digits up to the first other character; 0 without digits; held to
+// the 32-bit range instead of wrapping.
+std::int32_t PopupDecimal(std::string_view text);
 // The call identifier of a call-ended payload: the text up to the first ':'
 // (at most 48 characters) as a decimal number.
 std::int32_t CallEndedId(const char *payload);
