@@ -91,4 +91,5 @@ endif()
 # Yardsticks of the client benchmarks (scripts/bench-client.sh).
 if(NUV_WIN32 AND EXISTS ${CMAKE_SOURCE_DIR}/bench/win32/idle_ref.cpp)
   add_executable(nuv_idle_ref WIN32 bench/win32/idle_ref.cpp)
+  add_executable(nuv_cycle_ref WIN32 bench/win32/cycle_ref.cpp)
 endif()

@@ -12,6 +12,11 @@
 //   waitvisible / waithidden <class> <caption> <ms>
 //                                        ... and is visible / hidden
 //     -> ok <hwnd> <left> <top> <right> <bottom> visible|hidden
+//   stampvisible <class> <caption> <ms>  as waitvisible, timed for benchmarks
+//     -> ok <unix-ms> <hwnd> <left> <top> <right> <bottom> visible|already hook|poll
+//                                        unix-ms: wall-clock time the window was
+//                                        seen shown; "already" when it was
+//                                        visible at the first look
 //   waitgone <win> <ms>                  -> ok
 //   waitchild <win> <class> <caption> <ms>   a descendant of <win> exists
 //   list <class> <caption>               -> ok <n> [| <hwnd> <l> <t> <r> <b> <vis> "<caption>"]...
@@ -213,6 +218,83 @@ bool PollFor(DWORD ms, F check) {
     if (GetTickCount() - start >= ms) return false;
     Sleep(20);
   }
+}
+
+// Wall-clock milliseconds since 1970; under Wine the Linux clock, so other
+// programs of the machine can compare their own times with it.
+long long EpochMs() {
+  FILETIME ft;
+  GetSystemTimePreciseAsFileTime(&ft);
+  const unsigned long long t = (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  return static_cast<long long>(t / 10000ULL - 11644473600000ULL);
+}
+
+// Top-level windows of a class and caption. A class without wildcards is
+// looked up by the system, far faster than reading every window's class.
+std::vector<HWND> FindTopFast(const std::string &cls, const std::string &caption) {
+  if (cls.find_first_of("*?") != std::string::npos) return FindTop(cls, caption);
+  std::vector<HWND> found;
+  for (HWND h = FindWindowExA(nullptr, nullptr, cls.c_str(), nullptr); h;
+       h = FindWindowExA(nullptr, h, cls.c_str(), nullptr))
+    if (Glob(caption.c_str(), CaptionOf(h).c_str())) found.push_back(h);
+  return found;
+}
+
+// Shows seen by the event hook while stampvisible waits.
+struct ShowWatch {
+  std::string cls, caption;
+  HWND hwnd = nullptr;
+  long long ms = 0;
+} showWatch;
+
+void CALLBACK OnShow(HWINEVENTHOOK, DWORD, HWND h, LONG object, LONG, DWORD, DWORD) {
+  if (showWatch.hwnd || object != OBJID_WINDOW || !h) return;
+  const long long now = EpochMs();
+  if (GetAncestor(h, GA_PARENT) != GetDesktopWindow()) return;
+  if (Glob(showWatch.cls.c_str(), ClassOf(h).c_str()) && Glob(showWatch.caption.c_str(), CaptionOf(h).c_str())) {
+    showWatch.hwnd = h;
+    showWatch.ms = now;
+  }
+}
+
+// Waits for a top-level window to be shown and notes the wall-clock time it
+// was first seen: by the system's show event when it reaches us, else by
+// looking every millisecond.
+void StampVisible(const std::string &cls, const std::string &caption, DWORD ms) {
+  showWatch = ShowWatch{cls, caption, nullptr, 0};
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_SHOW, nullptr, OnShow, 0, 0,
+                                       WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+  const DWORD start = GetTickCount();
+  HWND found = nullptr;
+  long long seen = 0;
+  bool first = true, already = false, byHook = false;
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    if (showWatch.hwnd) {
+      found = showWatch.hwnd, seen = showWatch.ms, byHook = true;
+      break;
+    }
+    const long long now = EpochMs();
+    for (HWND h : FindTopFast(cls, caption))
+      if (IsWindowVisible(h)) {
+        found = h, seen = now, already = first;
+        break;
+      }
+    if (found || GetTickCount() - start >= ms) break;
+    first = false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+  }
+  if (hook) UnhookWinEvent(hook);
+  if (!found) {
+    Say("timeout");
+    return;
+  }
+  Say("ok %lld ", seen);
+  RECT r = {};
+  GetWindowRect(found, &r);
+  Say("%s %ld %ld %ld %ld %s %s", H(found).c_str(), r.left, r.top, r.right, r.bottom, already ? "already" : "visible",
+      byHook ? "hook" : "poll");
 }
 
 void MouseButton(bool right, bool down) {
@@ -461,6 +543,11 @@ bool Run(const std::string &line) {
     if (!ok) return Say("timeout"), true;
     Say("ok ");
     SayWindow(found);
+    return true;
+  }
+  if (cmd == "stampvisible") {
+    if (a.size() < 4) return Say("err usage: stampvisible <class> <caption> <ms>"), true;
+    StampVisible(a[1], a[2], static_cast<DWORD>(Num(a, 3)));
     return true;
   }
   if (cmd == "waitgone") {

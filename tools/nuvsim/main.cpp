@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <deque>
@@ -13,6 +14,10 @@
 #include <mutex>
 #include <string>
 #include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "control.h"
 #include "simulator.h"
@@ -50,10 +55,28 @@ std::string nowStamp() {
   return buf;
 }
 
+// Wall-clock milliseconds since 1970, so that record lines can be set beside
+// times taken by other programs on the same machine.
+int64_t epochMs() {
+#ifdef _WIN32
+  // The precise variant: the plain one may advance in steps of 10 to 16 ms.
+  FILETIME ft;
+  GetSystemTimePreciseAsFileTime(&ft);
+  const uint64_t t = (uint64_t(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  return int64_t(t / 10000 - 11644473600000ULL);
+#else
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+#endif
+}
+
 void usage() {
   say("usage: nuvsim [--listen ADDR:PORT[,map|redirect]]... [--seed N] [--keep-running]\n"
+      "              [--clock start|epoch]\n"
       "  default: one MAP server on 127.0.0.1:10002\n"
       "  --keep-running: keep serving when standard input ends\n"
+      "  --clock epoch: record times in Unix seconds instead of seconds since start\n"
       "Type help for the control commands.");
 }
 
@@ -62,6 +85,7 @@ void usage() {
 int main(int argc, char **argv) {
   nuvsim::Simulator sim;
   bool keepRunning = false;
+  bool epochClock = false;
   bool anyServer = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -80,6 +104,13 @@ int main(int argc, char **argv) {
       anyServer = true;
     } else if (arg == "--seed" && i + 1 < argc) {
       sim.seed(std::strtoull(argv[++i], nullptr, 10));
+    } else if (arg == "--clock" && i + 1 < argc) {
+      const std::string clock = argv[++i];
+      if (clock != "start" && clock != "epoch") {
+        say("nuvsim: bad --clock value: " + clock + " (start or epoch)");
+        return 2;
+      }
+      epochClock = clock == "epoch";
     } else if (arg == "--keep-running") {
       keepRunning = true;
     } else if (arg == "--help" || arg == "-h") {
@@ -104,7 +135,17 @@ int main(int argc, char **argv) {
                   unsigned(sim.serverPort(s)), unsigned(sim.serverWrongPort(s)));
     say(line);
   }
-  sim.setObserver([](const nuvsim::Record &r) { say(nuvsim::formatRecord(r)); });
+  if (epochClock) {
+    // Stamped when the record is made, just after the datagram was sent or
+    // received; the simulator's own time stays relative for its timers.
+    sim.setObserver([](const nuvsim::Record &r) {
+      nuvsim::Record stamped = r;
+      stamped.timeMs = epochMs();
+      say(nuvsim::formatRecord(stamped));
+    });
+  } else {
+    sim.setObserver([](const nuvsim::Record &r) { say(nuvsim::formatRecord(r)); });
+  }
 
   InputQueue input;
   std::thread reader(readInput, &input);

@@ -30,3 +30,14 @@ execute_process(COMMAND ${EMULATOR} ${NUVSIM} --listen 127.0.0.1:99999 OUTPUT_VA
 if(rc EQUAL 0 OR NOT out MATCHES "bad --listen value")
   message(FATAL_ERROR "a bad port must stop the program: ${rc} ${out}")
 endif()
+# The record clock: epoch is accepted, anything but start or epoch stops the program.
+file(WRITE ${WORKDIR}/nuvsim_cli_status.txt "status\n")
+execute_process(COMMAND ${EMULATOR} ${NUVSIM} --clock epoch --listen 127.0.0.1:0
+  INPUT_FILE ${WORKDIR}/nuvsim_cli_status.txt OUTPUT_VARIABLE out RESULT_VARIABLE rc TIMEOUT 120)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "> S0 MAP 127.0.0.1:" OR NOT out MATCHES "nuvsim: bye")
+  message(FATAL_ERROR "--clock epoch: ${rc} ${out}")
+endif()
+execute_process(COMMAND ${EMULATOR} ${NUVSIM} --clock boot OUTPUT_VARIABLE out RESULT_VARIABLE rc TIMEOUT 120)
+if(rc EQUAL 0 OR NOT out MATCHES "bad --clock value")
+  message(FATAL_ERROR "a bad clock must stop the program: ${rc} ${out}")
+endif()
