@@ -8,10 +8,17 @@
 #include "skin/win32/button_layer.h"
 #include "skin/win32/skin.h"
 
-const SkinButtonLayer MainButtonLayer = {MainButtons, kMainButtonCount, DrawButtonDn, DrawButtonUp,
-                                         DoMainButtonAction};
-
 namespace {
+
+void DrawMainButtonDown(const SkinButtonEntry &button, HWND surface) {
+  const RECT r = SkinButtonRect(*button.button);
+  DrawButtonDn(&r, surface);
+}
+
+void DrawMainButtonUp(const SkinButtonEntry &button, HWND surface) {
+  const RECT r = SkinButtonRect(*button.button);
+  DrawButtonUp(&r, surface);
+}
 
 void Do_WM_RBUTTONUP(HWND layer, LPARAM lParam) {
   POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
@@ -22,6 +29,9 @@ void Do_WM_RBUTTONUP(HWND layer, LPARAM lParam) {
 }
 
 }  // namespace
+
+const SkinButtonLayer MainButtonLayer = {MainButtons, kMainButtonCount, DrawMainButtonDown,
+                                         DrawMainButtonUp, DoMainButtonAction};
 
 LRESULT CALLBACK ButtonProc(HWND layer, UINT message, WPARAM wParam, LPARAM lParam) {
   bool handled = false;

@@ -1,7 +1,6 @@
-// Windows that come in later stages of the client: the pop-ups, the message
-// window, the configuration and caller log windows and the protocol trace
-// window. Until they exist, what opens them does nothing visible; a call
-// reported by the server is not shown.
+// Windows that come in later stages of the client: the message window, the
+// configuration and caller log windows and the protocol trace window. Until
+// they exist, what opens them does nothing visible.
 
 #include "shell/win32/shell.h"  // first: Windows Sockets before windows.h
 
@@ -17,11 +16,5 @@ void OpenConfigureBox(HWND, int) {}
 void CreateLogWindow(HINSTANCE, HWND) {}
 void Debug_OpenTraceWindow() {}
 void Debug_SetStatusItem(int, const char *) {}
-void DrawMessageCallerText(int) {}
-void BasicDrawMessageCallerText(int) {}
 
-void IncommingCallPopup(char *, unsigned) {}
-void ShutDownIncommingCallPopup(char *, unsigned) {}
-void IncommingCallBasicPopup(char *, unsigned) {}
-void ShutDownIncommingCallBasicPopup(char *, unsigned) {}
 void CreateMessageWindow(void *, PlatWindow, char *) {}

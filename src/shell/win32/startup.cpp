@@ -59,14 +59,16 @@ ATOM RegisterButtonSuperclass(HINSTANCE instance, const char *name, WNDPROC proc
 
 }  // namespace
 
-// The pop-ups' and the message window's classes come with those windows;
-// until then their names are registered with the main window's handling of
-// nothing (the default procedure).
+// In this order; the message window's classes come with that window.
 int RegisterNuvClasses(HINSTANCE instance) {
   int ok = 1;
   ok &= RegisterPlainClass(instance, "NUVMAIN", NuvMainWndProc) != 0;
   ok &= RegisterPlainClass(instance, "NUV", MainWndProc) != 0;
+  ok &= RegisterPlainClass(instance, "PopupClass", PopupDlgBoxProc) != 0;
+  ok &= RegisterPlainClass(instance, "BasicPopupClass", BasicPopupDlgBoxProc) != 0;
+  ok &= RegisterButtonSuperclass(instance, "PopupBtnClass", PopupButtonProc) != 0;
   ok &= RegisterButtonSuperclass(instance, "NEWSTATIC", ButtonProc) != 0;
+  ok &= RegisterButtonSuperclass(instance, "BasicPopupButtonClass", BasicPopupButtonProc) != 0;
   return ok;
 }
 

@@ -2,17 +2,10 @@
 
 #include "shell/main_layout.h"
 
-namespace {
-
-RECT ToRect(const SkinButton &b) { return RECT{b.left, b.top, b.right, b.bottom}; }
-
-}  // namespace
-
 int SkinLayerPress(const SkinButtonLayer &layer, HWND surface, int x, int y) {
   const SkinButtonEntry *hit = SkinPress(layer.buttons, layer.count, x, y, &ActiveButton);
   if (!hit) return 0;
-  const RECT r = ToRect(*hit->button);
-  if (layer.drawDown) layer.drawDown(&r, surface);
+  if (layer.drawDown) layer.drawDown(*hit, surface);
   return hit->code;
 }
 
@@ -43,8 +36,7 @@ LRESULT SkinLayerMessage(const SkinButtonLayer &layer, HWND surface, HWND child,
           SkinRelease(layer.buttons, layer.count, static_cast<short>(LOWORD(lParam)),
                       static_cast<short>(HIWORD(lParam)), &ActiveButton, &act);
       if (!pressed) return 0;
-      const RECT r = ToRect(*pressed->button);
-      if (layer.drawUp) layer.drawUp(&r, surface);
+      if (layer.drawUp) layer.drawUp(*pressed, surface);
       if (act && layer.act) layer.act(pressed->code);
       return 0;
     }

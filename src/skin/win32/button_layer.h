@@ -9,11 +9,15 @@
 
 #include "skin/buttons.h"
 
+// A button's rectangle as the drawing operations take it.
+inline RECT SkinButtonRect(const SkinButton &b) { return RECT{b.left, b.top, b.right, b.bottom}; }
+
 struct SkinButtonLayer {
   const SkinButtonEntry *buttons;  // in the order presses are tested
   int count;
-  void (*drawDown)(const RECT *rect, HWND surface);
-  void (*drawUp)(const RECT *rect, HWND surface);
+  // Draw a button pressed or released on the surface window.
+  void (*drawDown)(const SkinButtonEntry &button, HWND surface);
+  void (*drawUp)(const SkinButtonEntry &button, HWND surface);
   void (*act)(int code);  // a press and release inside the same button
 };
 
