@@ -33,6 +33,7 @@ constexpr unsigned kIdsSessionLostCaption = 1125;
 constexpr unsigned kIdsSessionLostText = 1126;
 
 constexpr int kActionTextSize = 96;
+constexpr int kActionFormatSize = 256;
 constexpr int kTransferDelay = 10;  // seconds; also Answer's delay without AOL
 constexpr int kNumberTextSize = 48;
 
@@ -236,5 +237,9 @@ int HangupConfirmed() {
 
 void logFormatTransfer(char *out, const char *number, int size) {
   if (!out || size <= 0) return;
-  LoadFmtMessage(kIdsSentTo, out, size, number ? number : "");
+  // Formatted in full first: the formatter gives nothing rather than a cut
+  // text when the result does not fit.
+  char full[kActionFormatSize];
+  LoadFmtMessage(kIdsSentTo, full, sizeof full, number ? number : "");
+  std::snprintf(out, static_cast<std::size_t>(size), "%s", full);
 }

@@ -19,6 +19,7 @@ namespace {
 constexpr int kCallEndedIdLimit = 48;  // characters of a call-ended payload read as the id
 constexpr std::int32_t kPopupCountDown = 20;
 constexpr unsigned kIdsCalling = 1216;  // "%1 Calling"
+constexpr int kTitleFormatSize = 256;
 
 bool ValidSlot(int slot) { return slot >= 0 && slot < kPopupSlots; }
 
@@ -132,7 +133,12 @@ char *PopupTitle(int slot, char *out, int size) {
   char number[kActiveCallTextSize];
   SetCallText(number, std::string_view(Caller[slot].number,
                                        strnlen(Caller[slot].number, kActiveCallTextSize)));
-  return LoadFmtMessage(kIdsCalling, out, size, static_cast<const char *>(number));
+  // Formatted in full first: the formatter gives nothing rather than a cut
+  // text when the result does not fit.
+  char full[kTitleFormatSize];
+  LoadFmtMessage(kIdsCalling, full, sizeof full, static_cast<const char *>(number));
+  std::snprintf(out, static_cast<std::size_t>(size), "%s", full);
+  return out;
 }
 
 // --- Geometry and buttons ----------------------------------------------------
