@@ -12,6 +12,17 @@ HRGN hRgnPopupDropdown[kPopupSlots], hRgnPopupDropdownButtons[kPopupSlots];
 
 namespace {
 
+// Every open pop-up stepped out of the top band and back in, so that the
+// window system stacks them on top again, slot 0 uppermost.
+void RestackPopups() {
+  constexpr UINT kRestack = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+  for (int i = kPopupSlots - 1; i >= 0; --i) {
+    if (!PopupWindow(i)) continue;
+    SetWindowPos(PopupWindow(i), HWND_NOTOPMOST, 0, 0, 0, 0, kRestack);
+    SetWindowPos(PopupWindow(i), HWND_TOPMOST, 0, 0, 0, 0, kRestack);
+  }
+}
+
 const PopupKind *KindOfSlot(int slot) {
   HWND window = PopupWindow(slot);
   if (!window) return nullptr;
@@ -45,21 +56,12 @@ LRESULT Do_WM_CREATE(const PopupKind &kind, HWND window) {
   kind.buildButtonRegion(slot);
   PlaceTopmost(kind, window, slot, SWP_SHOWWINDOW);
 
-  // Every open pop-up on top, slot 0 uppermost; the user's program keeps
-  // the keyboard.
-  for (int i = kPopupSlots - 1; i >= 0; --i)
-    if (PopupWindow(i)) SetForegroundWindow(PopupWindow(i));
+  // Every open pop-up on top, slot 0 uppermost, without activating any of
+  // them: the user's program keeps the keyboard and is never deactivated.
   *kind.creating = -1;
-  if (previous && previous != window) SetForegroundWindow(previous);
-  // Giving the foreground back may raise that window over the pop-ups on
-  // some window systems (Wine's X11 driver): step them out of the top band
-  // and back in, so they are stacked on top again, slot 0 uppermost.
-  constexpr UINT kRestack = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-  for (int i = kPopupSlots - 1; i >= 0; --i) {
-    if (!PopupWindow(i)) continue;
-    SetWindowPos(PopupWindow(i), HWND_NOTOPMOST, 0, 0, 0, 0, kRestack);
-    SetWindowPos(PopupWindow(i), HWND_TOPMOST, 0, 0, 0, 0, kRestack);
-  }
+  RestackPopups();
+  if (previous && previous != window && GetForegroundWindow() != previous)
+    SetForegroundWindow(previous);
   Popup_AssertCyclingTimer();
   return 0;
 }
@@ -96,8 +98,12 @@ void PopupDrawCaller(int slot, bool userId) {
 }
 
 void PopupPressNotify(const PopupKind &kind, HWND window, WPARAM wParam, LPARAM lParam) {
+  // A press comes forward; the creation of the button window, which also
+  // notifies, must not: it would take the keyboard from the user's program.
+  const WORD event = LOWORD(wParam);
+  if (event != WM_LBUTTONDOWN && event != WM_RBUTTONDOWN && event != WM_MBUTTONDOWN) return;
   SetForegroundWindow(window);
-  if (LOWORD(wParam) != WM_LBUTTONDOWN) return;
+  if (event != WM_LBUTTONDOWN) return;
   const int slot = *kind.focus;
   const int x = static_cast<short>(LOWORD(lParam));
   const int y = static_cast<short>(HIWORD(lParam));
