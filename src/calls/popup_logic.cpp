@@ -26,7 +26,7 @@ bool ValidSlot(int slot) { return slot >= 0 && slot < kPopupSlots; }
 // Copies a field into a text of the active-call table, cut to fit.
 void SetCallText(char (&out)[kActiveCallTextSize], std::string_view field) {
   const std::size_t n = field.size() < sizeof out - 1 ? field.size() : sizeof out - 1;
-  std::memcpy(out, field.data(), n);
+  if (n > 0) std::memcpy(out, field.data(), n);  // an empty field may have no data
   out[n] = '\0';
 }
 

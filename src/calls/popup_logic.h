@@ -109,18 +109,30 @@ int PopupButtonsRegionBands(int dropDownNumbers, const NuvBand **bands);
 // The release of a full pop-up's button (ActiveButton code) inside it: sends
 // and logs as the button says and closes the pop-up or opens the drop-down.
 // Returns 1 when a decision was sent, 0 otherwise (asked No, session lost,
-// nothing to send).
+// nothing to send). Sets PopupButtonFocus to slot. A slot outside 0..2, or a
+// call already finished (session 0: decided, missed or ended), sends and
+// logs nothing, so a late second release cannot log a call twice.
 int PopupDecide(int slot, int code);
 // The release of a basic pop-up's bar inside it.
 int BasicPopupDecide(int slot, int code);
-// The server says the call ended: logs "Disconnected" and closes its
-// pop-up; -1 when no open call matches.
+// The server says the call ended: closes its pop-up, logs "Disconnected",
+// finishes the call (callId -1, session 0, no window) and brings the main
+// window forward; returns the slot, or -1 when no open call matches.
 int PopupCallEnded(const char *payload, unsigned sessionId);
 
+// Transfer pressed: with one number configured it is sent and the pop-up
+// closed (even when the session was lost); with 2..4 the drop-down opens.
+// Returns 1.
 int Do_PressedTransfer(PlatWindow buttons, int x, int y, int slot);
+// Sends the transfer of slot PopupButtonFocus's call to number and logs it;
+// closing is the caller's. 1 when sent; 0 for an empty number, a lost
+// session or a focus outside 0..2.
 int TransferToNumber(const char *number);
+// 1 when sent (logged, closed), 0 when the session was lost.
 int Do_PressedAcknowledge(PlatWindow buttons, int x, int y, int slot);
+// The disconnect question, owned by slot PopupButtonFocus's pop-up: 1 for Yes.
 int HangupConfirmed();
+// "Sent to <number>" (string 1031), cut to size.
 void logFormatTransfer(char *out, const char *number, int size);
 
 // --- What the decisions call in the windows (defined by the program) -----
