@@ -190,10 +190,23 @@ TEST_F(DialUp, RemoteAccessHangsUpOnlyTheFirstConnection) {
   ASSERT_EQ(NetUp, 1);
   HangUpNetwork();
   EXPECT_EQ(nuvLogin.networkDown, 1);
+  EXPECT_EQ(NetUp, 0);
   const std::string log = ReadAll("ras-standin.log");
   EXPECT_NE(log.find("hangup First"), std::string::npos) << log;
   EXPECT_EQ(log.find("hangup Second"), std::string::npos) << log;
   EXPECT_TRUE(g_boxes.empty());
+}
+
+TEST_F(DialUp, ARedialBeforeTheNextCheckCountsAsTheNetworkComingBack) {
+  Mode("1", "0");
+  WriteControl("connected Dialup\n");
+  FindNetwork();
+  ASSERT_EQ(NetUp, 1);
+  HangUpNetwork();
+  WriteControl("connected Dialup\n");  // redialled at once
+  FindNetwork();
+  EXPECT_EQ(NetUp, 1);
+  EXPECT_EQ(nuvLogin.networkDown, 0);  // told: the session logs in again
 }
 
 TEST_F(DialUp, AolModeSeesTheAolFrame) {

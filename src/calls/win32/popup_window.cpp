@@ -126,7 +126,10 @@ int OpenPopupWindow(const PopupKind &kind, int slot) {
   HWND window = CreateWindowExA(WS_EX_TOPMOST, kind.className, "NUV Popup", WS_POPUP, CW_USEDEFAULT,
                                 CW_USEDEFAULT,
                                 kPopupWidth, kind.height, nullptr, nullptr, hInst, nullptr);
-  if (!window) return -1;
+  if (!window) {
+    --PopupsActive;
+    return -1;
+  }
   char title[96];
   PopupTitle(slot, title, static_cast<int>(kind.titleSize < sizeof title ? kind.titleSize : sizeof title));
   SetWindowTextA(window, title);

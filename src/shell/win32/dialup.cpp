@@ -105,7 +105,10 @@ void FindNetwork() {
 }
 
 void HangUpNetwork() {
+  // Down at once, and counted down: the next check that finds a connection
+  // (a redial, however quick) is a change and logs in again.
   NuvEventNetworkChange(&nuvLogin, 0);
+  NetUp = 0;
   if (Config.RAS[0] != '1') return;
   if (Config.USEAOL[0] == '1') {
     if (!HangUpNetwork_Aol()) HangUpNetwork_Aol_Err(hMainScreen);
@@ -117,6 +120,7 @@ void HangUpNetwork() {
 
 int HangUpNetwork_Aol() {
   NuvEventNetworkChange(&nuvLogin, 0);
+  NetUp = 0;
   HWND frame = FindAolFrame();
   if (!frame) return 0;
   SendMessageA(frame, WM_CLOSE, 0, 0);
