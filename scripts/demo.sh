@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The program's main job in one command: the windowed client logged in to
-# the server-cluster simulator.
+# the server-cluster simulator, which sends it one call a few seconds later.
 #
 #   scripts/demo.sh             nuvmain.exe under Wine against nuvsim: on the
 #                               user's display, or without one on a private
@@ -62,11 +62,21 @@ cleanup() {
   exec 7>&- 2>/dev/null || true
   wait "$SIM" 2>/dev/null || true
   [ -n "${XVFB:-}" ] && kill "$XVFB" 2>/dev/null || true
+  kill "$CALLER" 2>/dev/null || true
 }
 trap cleanup EXIT
 
+# One call, a few seconds after the client has logged in.
+(
+  for _ in $(seq 1 240); do grep -q 'SUCCESS.*(login)' nuvsim.log 2>/dev/null && break; sleep 0.5; done
+  sleep 4
+  echo 'call 42 "Alice Example" 2045551212' >&7
+) &
+CALLER=$!
+
 echo "demo folder: $WORK (NUV.INI, CALLER.LOG, nuvsim.log)"
 if [ -n "${DISPLAY:-}" ]; then
+  echo "a call pops up a few seconds after the login: answer it (or let it ring)"
   NUV_WINE_BUILD_DIR=$WINBUILD "$ROOT/scripts/wine-run.sh" "$WINBUILD/nuvmain.exe" || true
 else
   # No display: a private one, pictures of the logged-in client, then quit.
@@ -79,13 +89,26 @@ else
   for _ in $(seq 1 120); do grep -q 'LOGIN' nuvsim.log && break; sleep 0.5; done
   sleep 1
   /usr/bin/import -window root "$WORK/splash.png" 2>/dev/null || true
-  sleep 4
+  sleep 3
   /usr/bin/import -window root "$WORK/logged-in.png" 2>/dev/null || true
-  # "Close" from the client's menu: it logs out and ends.
-  printf 'post NUV "NUV: Monitoring*" WM_COMMAND 6005\nquit\n' |
-    NUV_WINE_BUILD_DIR=$WINBUILD "$ROOT/scripts/wine-run.sh" "$WINBUILD/nuvdrive.exe" >/dev/null 2>&1 || true
+  # The call pops up; the demo presses Answer (the button's centre) like a
+  # user would, then "Close" from the client's menu logs out and ends it.
+  NUV_WINE_BUILD_DIR=$WINBUILD "$ROOT/scripts/wine-run.sh" "$WINBUILD/nuvdrive.exe" >drive.log 2>&1 <<'DRIVE' || true
+waitvisible PopupClass "*Calling" 30000
+sleep 1500
+capture popup.bmp
+DRIVE
+  # Answer is at (38,159) of the pop-up, whose corner the wait reported.
+  rect=$(grep -m1 '^ok 0x' drive.log | awk '{print $3, $4}')
+  if [ -n "$rect" ]; then
+    set -- $rect
+    printf 'click %d %d\nwaitgone PopupClass "*Calling" 10000\nsleep 1500\npost NUV "NUV: Monitoring*" WM_COMMAND 6005\nquit\n' \
+      $(($1 + 38)) $(($2 + 159)) |
+      NUV_WINE_BUILD_DIR=$WINBUILD "$ROOT/scripts/wine-run.sh" "$WINBUILD/nuvdrive.exe" >>drive.log 2>&1 || true
+  fi
   wait "$CLIENT" 2>/dev/null || true
-  echo "screen captures: $WORK/splash.png $WORK/logged-in.png"
+  [ -f popup.bmp ] && /usr/bin/convert popup.bmp "$WORK/popup.png" && rm -f popup.bmp
+  echo "screen captures: $WORK/splash.png $WORK/logged-in.png $WORK/popup.png"
 fi
 echo "--- nuvsim"
 cat nuvsim.log

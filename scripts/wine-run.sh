@@ -11,7 +11,7 @@ while [ "$build_dir" != / ] && [ ! -f "$build_dir/CMakeCache.txt" ]; do build_di
 [ "$build_dir" = / ] && build_dir=$(dirname "$exe")
 
 export WINEPREFIX=${NUV_WINEPREFIX:-$build_dir/wineprefix}
-export WINEDEBUG=-all
+export WINEDEBUG=${NUV_WINEDEBUG:--all}
 # No sound devices on these machines: keep the audio drivers quiet (playing
 # from memory still succeeds). Tests add their own overrides, such as a
 # stand-in DLL, through NUV_WINEDLLOVERRIDES.
