@@ -17,6 +17,9 @@ rm -rf "$ART" && mkdir -p "$ART"
 field() { local w; read -r -a w <<<"$E2E_REPLY"; echo "${w[$1]}"; }
 shot() { e2e_capture "$ART/$1.png" "${@:2}" || e2e_fail "capture $1"; }
 export NUV_WINEDLLOVERRIDES=rasapi32=n,b
+# Wine traces each play of a sound with its time: the ring is seen without
+# a sound device and without a hook in the program.
+export NUV_WINEDEBUG=-all,+timestamp,trace+winmm
 
 e2e_sim
 e2e_driver
@@ -102,8 +105,13 @@ before_fg=$E2E_REPLY
 # --- The pop-up: caption, on top, the keyboard stays where it was ----------
 e2e_start user aolfake.exe --caption "Notes" --edit --at 40 40 --log user.log
 drive_ok waitvisible "AOL Frame25" "Notes" $((E2E_START_WAIT * 1000))
-drive_ok clickid "AOL Frame25" "Notes" 100
-drive_ok waitfocus "AOL Frame25" "Notes" 100 5000
+# The user works in it: its edit field has the keyboard.
+for attempt in 1 2 3; do
+  drive_ok activate "AOL Frame25" "Notes"
+  drive_ok clickid "AOL Frame25" "Notes" 100
+  drive waitfocus "AOL Frame25" "Notes" 100 3000 && break
+done
+[[ $E2E_REPLY == ok* ]] || e2e_fail "the user's program never got the keyboard"
 call "Alice Example" 2045551212
 drive_ok list PopupClass "(204) 555-1212 Calling"
 [ "$(field 1)" = 1 ] || e2e_fail "pop-up caption: $E2E_REPLY"
@@ -158,6 +166,28 @@ drive_ok waitvisible PopupClass "*Calling" 1000
 sim "disconnect $CALL_ID"
 popup_gone
 expect_action "Disconnected"
+
+# --- One call nobody answers: the ring on the first tick, then every third;
+# twenty seconds later "Missed Call" and the main window comes forward -------
+drive_ok post NUV "NUV: Monitoring*" WM_COMMAND 6005 >/dev/null 2>&1 || true
+e2e_wait_exit "client$RUN" 30 || e2e_fail "client did not end"
+start_client SERVICE=1 RAS=0 NUMBER1=2045550001
+plays_before=$(grep -c 'trace:winmm:MULTIMEDIA_PlaySound .*fdwSound=00000007' "client$RUN.err")
+call "Ring Alone" 2045552424
+drive_ok waitgone PopupClass "*Calling" 30000
+expect_action "Missed Call"
+drive_ok waitvisible NUV "NUV: Monitoring*" 5000
+ring_times=$(grep 'trace:winmm:MULTIMEDIA_PlaySound .*fdwSound=00000007' "client$RUN.err" |
+  tail -n +$((plays_before + 1)) | cut -d: -f1)
+python3 - "$ring_times" <<'PY' || e2e_fail "ring times: $ring_times"
+import sys
+t = [float(x) for x in sys.argv[1].split()]
+gaps = [b - a for a, b in zip(t, t[1:])]
+# Ticks 1, 4, 7, ... 19 of the twenty: seven rings three seconds apart.
+ok = len(t) == 7 and all(2.6 < g < 3.4 for g in gaps)
+print('rings', len(t), 'gaps', ' '.join('%.2f' % g for g in gaps), file=sys.stderr)
+sys.exit(0 if ok else 1)
+PY
 
 # --- Three calls cascade; a fourth is dropped; twenty seconds miss them ----
 entries=$(log_actions | wc -l)
