@@ -61,29 +61,8 @@ sorted=$(printf '%s\n' "${starts[@]}" | sort -n | paste -sd' ')
 median=$(printf '%s\n' "${starts[@]}" | sort -n | sed -n 3p)
 
 # --- idle ----------------------------------------------------------------
-# cpu_ticks: user and system clock ticks of every process of this run's Wine
-# prefix, the simulator left out.
-cpu_ticks() {
-  python3 - "$NUV_WINEPREFIX" <<'PY'
-import os, sys
-prefix = ('WINEPREFIX=' + sys.argv[1]).encode()
-total = 0
-for pid in filter(str.isdigit, os.listdir('/proc')):
-    try:
-        env = open(f'/proc/{pid}/environ', 'rb').read().split(b'\0')
-        if prefix not in env:
-            continue
-        cmd = open(f'/proc/{pid}/cmdline', 'rb').read()
-        if b'nuvsim' in cmd:
-            continue
-        stat = open(f'/proc/{pid}/stat').read()
-        fields = stat[stat.rindex(')') + 2:].split()
-        total += int(fields[11]) + int(fields[12])
-    except OSError:
-        pass
-print(total)
-PY
-}
+# CPU clock ticks of this run's Wine processes: e2e_cpu_ticks (e2e_lib.sh).
+cpu_ticks() { e2e_cpu_ticks; }
 hz=$(getconf CLK_TCK)
 measure() {
   local a b

@@ -178,6 +178,31 @@ e2e_sim() {
 sim() { echo "$*" >&7; }
 sim_count() { tr -d '\r' <sim.out | grep -Ec -- "$1"; }
 
+# e2e_cpu_ticks: user and system clock ticks (getconf CLK_TCK a second) of
+# every process of this run's Wine prefix, the simulator left out: the CPU
+# that benchmarks compare.
+e2e_cpu_ticks() {
+  python3 - "$NUV_WINEPREFIX" <<'PY'
+import os, sys
+prefix = ('WINEPREFIX=' + sys.argv[1]).encode()
+total = 0
+for pid in filter(str.isdigit, os.listdir('/proc')):
+    try:
+        env = open(f'/proc/{pid}/environ', 'rb').read().split(b'\0')
+        if prefix not in env:
+            continue
+        cmd = open(f'/proc/{pid}/cmdline', 'rb').read()
+        if b'nuvsim' in cmd:
+            continue
+        stat = open(f'/proc/{pid}/stat').read()
+        fields = stat[stat.rindex(')') + 2:].split()
+        total += int(fields[11]) + int(fields[12])
+    except OSError:
+        pass
+print(total)
+PY
+}
+
 # e2e_driver: starts nuvdrive as the coprocess that drive talks to and waits
 # for its first answer.
 e2e_driver() {
