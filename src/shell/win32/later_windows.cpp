@@ -8,12 +8,10 @@
 #include "shell/win32/shell.h"
 
 HWND hConfigWnd;
-HWND hLogScreen;
 HWND hMessageWnd;
 
 HWND GetConfigHandle() { return hConfigWnd; }
 void OpenConfigureBox(HWND, int) {}
-void CreateLogWindow(HINSTANCE, HWND) {}
 void Debug_OpenTraceWindow() {}
 void Debug_SetStatusItem(int, const char *) {}
 
