@@ -26,3 +26,29 @@ fi
 # The resources the program loads by id are in the file.
 $objdump -h "$exe" | grep -q '\.rsrc' || fail "nuvmain.exe has no resources"
 echo "check-win32: nuvmain.exe is a stand-alone 32-bit Windows GUI program ($(stat -c %s "$exe") bytes)"
+
+# The installation module: a stand-alone 32-bit DLL whose one export, called
+# by installers by its plain name, removes its one 4-byte argument itself.
+dll=$dir/nuvsetup.dll
+[ -f "$dll" ] || fail "no $dll"
+info=$($objdump -p "$dll")
+grep -q 'file format pei-i386' <<<"$info" || fail "nuvsetup.dll is not 32-bit"
+grep -Eq '^[[:space:]]+DLL$' <<<"$info" || fail "nuvsetup.dll is not a DLL"
+exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$info" | awk '/\[ *[0-9]+\]/{print $NF}')
+[ "$exports" = GetPass ] || fail "nuvsetup.dll exports '$exports', not exactly GetPass"
+dlls=$(grep -i 'DLL Name:' <<<"$info" | awk '{print tolower($3)}' | sort -u)
+if grep -Eq 'libstdc|libgcc|libwinpthread' <<<"$dlls"; then
+  fail "nuvsetup.dll needs a compiler runtime DLL: $dlls"
+fi
+grep -qx user32.dll <<<"$dlls" || fail "nuvsetup.dll does not import user32.dll"
+$objdump -h "$dll" | grep -q '\.rsrc' || fail "nuvsetup.dll has no resources"
+rva=$(awk '/Export RVA$/{print $(NF-2); exit}' <<<"$info")
+base=$(awk '/^ImageBase/{print $2; exit}' <<<"$info")
+[ -n "$rva" ] && [ -n "$base" ] || fail "nuvsetup.dll: cannot find the address of GetPass"
+start=$(printf '%x' $((0x$base + 0x$rva)))
+# From the export's first instruction to the end of its function: a return
+# that pops the 4-byte table address.
+disassembly=$($objdump -d --start-address=0x$start "$dll")
+body=$(awk '/^[0-9a-f]+ <.*>:$/{n++} n==1 && /^$/{exit} n==1' <<<"$disassembly")
+grep -Eq 'ret[[:space:]]+\$0x4$' <<<"$body" || fail "GetPass does not remove its argument (no 'ret \$0x4')"
+echo "check-win32: nuvsetup.dll is a stand-alone 32-bit DLL exporting GetPass (standard call, 4-byte argument)"
