@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -64,7 +65,7 @@ struct Table {
 
 // ---------------------------------------------------------------------------
 // What the user does, step by step.
-enum Op { kExpectText, kType, kLeaveNumber, kPress, kAnswer, kExpectFocus, kCapture };
+enum Op { kExpectText, kExpectLimit, kType, kLeaveNumber, kPress, kAnswer, kExpectFocus, kCapture };
 struct Step {
   Op op;
   int id;              // control, button or the message box's answer
@@ -204,6 +205,11 @@ bool DoStep(DWORD thread, HWND dlg, const Step &s) {
       if (got != s.text) return Fail("field text", std::to_string(s.id) + ": \"" + got + "\" not \"" + s.text + "\""), false;
       return true;
     }
+    case kExpectLimit: {
+      const LRESULT limit = SendMessageA(GetDlgItem(dlg, s.id), EM_GETLIMITTEXT, 0, 0);
+      if (limit != std::atoi(s.text)) return Fail("typing limit", std::to_string(s.id) + ": " + std::to_string(limit)), false;
+      return true;
+    }
     case kType:
       SendMessageA(GetDlgItem(dlg, s.id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(s.text));
       return true;
@@ -324,6 +330,8 @@ void Cases(GetPassFn getPass) {
     const Script steps = {
         {kExpectText, 301, "(204) 555-3636", nullptr}, {kExpectText, 302, "secret1", nullptr},
         {kExpectText, 303, "secret1", nullptr},
+        {kExpectLimit, 301, "14", nullptr},          {kExpectLimit, 302, "12", nullptr},
+        {kExpectLimit, 303, "12", nullptr},
         {kExpectText, 101, "NOTE: If you are re-installing or upgrading NUV and the NUV Number shown below is correct, just click 'Next'.", nullptr},
         {kExpectText, 106, "NUV Number:", nullptr},   {kExpectText, 103, "New Password:", nullptr},
         {kExpectText, 102, "Confirm New Password:", nullptr},
