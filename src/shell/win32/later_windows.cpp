@@ -8,11 +8,9 @@
 #include "shell/win32/shell.h"
 
 HWND hConfigWnd;
-HWND hMessageWnd;
 
 HWND GetConfigHandle() { return hConfigWnd; }
 void OpenConfigureBox(HWND, int) {}
 void Debug_OpenTraceWindow() {}
 void Debug_SetStatusItem(int, const char *) {}
 
-void CreateMessageWindow(void *, PlatWindow, char *) {}

@@ -15,6 +15,7 @@
 #include "protocol/nuvproto.h"
 #include "shell/main_timer.h"
 #include "shell/msgbox.h"
+#include "shell/win32/message.h"
 #include "shell/win32/shell.h"
 
 HINSTANCE hInst;
@@ -59,13 +60,15 @@ ATOM RegisterButtonSuperclass(HINSTANCE instance, const char *name, WNDPROC proc
 
 }  // namespace
 
-// In this order; the message window's classes come with that window.
+// In this order.
 int RegisterNuvClasses(HINSTANCE instance) {
   int ok = 1;
   ok &= RegisterPlainClass(instance, "NUVMAIN", NuvMainWndProc) != 0;
   ok &= RegisterPlainClass(instance, "NUV", MainWndProc) != 0;
   ok &= RegisterPlainClass(instance, "PopupClass", PopupDlgBoxProc) != 0;
   ok &= RegisterPlainClass(instance, "BasicPopupClass", BasicPopupDlgBoxProc) != 0;
+  ok &= RegisterMessageClass();
+  ok &= RegisterMessageButtonClass();
   ok &= RegisterButtonSuperclass(instance, "PopupBtnClass", PopupButtonProc) != 0;
   ok &= RegisterButtonSuperclass(instance, "NEWSTATIC", ButtonProc) != 0;
   ok &= RegisterButtonSuperclass(instance, "BasicPopupButtonClass", BasicPopupButtonProc) != 0;
