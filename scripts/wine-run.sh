@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs one Windows executable under Wine for ctest and the demo scripts:
-# a private prefix inside the build tree (made once, reused), a private Xvfb
-# display when none is given, no debug output, no mono/gecko installers.
+# a prefix inside the build tree (made once, reused; without a display given,
+# each run takes a private copy of it and a private Xvfb display), no debug
+# output, no mono/gecko installers.
 set -euo pipefail
 
 exe=$1; shift
@@ -49,9 +50,11 @@ fi
 if [ -n "${DISPLAY:-}" ]; then
   exec "$wine_bin" "$exe" "$@"
 fi
-# A private display. Xvfb picks a free number itself and reports it, so test
-# programs started together never share or race for one.
-dir=$(mktemp -d "${TMPDIR:-/tmp}/nuv-xvfb.XXXXXX")
+# No display given: a private one, and with it a private copy of the prefix,
+# so that this program has a Wine server of its own. Programs of one Wine
+# server must share one display: X resources of another display are unknown
+# to this one, and tests run side by side.
+dir=$(mktemp -d "${TMPDIR:-/tmp}/nuv-wine.XXXXXX")
 mkfifo "$dir/display"
 Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$dir/display" >"$dir/xvfb.log" 2>&1 &
 xvfb=$!
@@ -64,7 +67,22 @@ if [ -z "$number" ]; then
   rm -rf "$dir"
   exit 1
 fi
-trap 'kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; rm -rf "$dir"' EXIT
+if [ -z "${NUV_WINEPREFIX:-}" ]; then
+  # Hard links for the files Wine only reads, copies of the registry, which
+  # it rewrites.
+  cp -al "$WINEPREFIX" "$dir/prefix" 2>/dev/null || cp -a "$WINEPREFIX" "$dir/prefix"
+  rm -f "$dir/prefix/wineserver"
+  for reg in "$WINEPREFIX"/*.reg; do cp --remove-destination "$reg" "$dir/prefix/"; done
+  export WINEPREFIX=$dir/prefix
+fi
+server=$(dirname "$wine_bin")/wineserver
+cleanup() {
+  [ "$WINEPREFIX" = "$dir/prefix" ] && timeout 20 "$server" -k 2>/dev/null
+  kill "$xvfb" 2>/dev/null
+  wait "$xvfb" 2>/dev/null
+  rm -rf "$dir"
+}
+trap cleanup EXIT
 trap 'exit 130' INT TERM
 status=0
 DISPLAY=":$number" "$wine_bin" "$exe" "$@" || status=$?
