@@ -11,6 +11,4 @@ HWND hConfigWnd;
 
 HWND GetConfigHandle() { return hConfigWnd; }
 void OpenConfigureBox(HWND, int) {}
-void Debug_OpenTraceWindow() {}
-void Debug_SetStatusItem(int, const char *) {}
 
