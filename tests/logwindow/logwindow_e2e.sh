@@ -61,7 +61,7 @@ grep -q 'SysListView32 102' <<<"$E2E_REPLY" || e2e_fail "no list view 102: $E2E_
 for b in '8005 "Export"' '8004 "Delete"' '8002 "Close"'; do
   grep -q "$b" <<<"$E2E_REPLY" || e2e_fail "no button $b"
 done
-LIST=$(grep -o '[0-9x]* SysListView32 102' <<<"$E2E_REPLY" | cut -d' ' -f1 | tail -n 1)
+LIST=$(grep -o '[0-9a-fx]* SysListView32 102' <<<"$E2E_REPLY" | cut -d' ' -f1 | tail -n 1)
 [ -n "$LIST" ] || e2e_fail "no list view handle"
 
 # --- The same window again: raised, not doubled ----------------------------
