@@ -22,7 +22,7 @@ def record(name, number='', time='', action=''):
 def main(argv):
     if len(argv) < 2:
         sys.exit(__doc__)
-    calls = [record(*spec.split('|')) for spec in argv[2:]][:SLOTS]
+    calls = [record(*call.split('|')) for call in argv[2:]][:SLOTS]
     slots = calls + [record('No Callers')] * (SLOTS - len(calls))
     head = b'"' + struct.pack('<ii', len(calls), max(len(calls) - 1, 0))
     with open(argv[1], 'wb') as out:

@@ -18,6 +18,7 @@
 #include "calls/active_call.h"
 #include "calls/callerlist.h"
 #include "platform/message_box.h"
+#include "support/box_recorder.h"
 #include "support/fresh_folder.h"
 
 // The window recorders themselves are defined in recorders_test.cpp.
@@ -27,27 +28,6 @@
 
 namespace nuvtest {
 
-struct BoxRecord {
-  int calls = 0;
-  std::string caption, text;
-  unsigned style = 0;
-  PlatWindow owner = nullptr;
-};
-
-inline BoxRecord &Boxes() {
-  static BoxRecord boxes;
-  return boxes;
-}
-
-inline int RecordBox(PlatWindow owner, const char *text, const char *caption, unsigned style) {
-  BoxRecord &b = Boxes();
-  ++b.calls;
-  b.owner = owner;
-  b.text = text ? text : "";
-  b.caption = caption ? caption : "";
-  b.style = style;
-  return kIdOk;
-}
 
 using Bytes = std::vector<unsigned char>;
 

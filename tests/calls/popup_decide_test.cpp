@@ -25,7 +25,7 @@ class PopupDecideTest : public PopupTest {
     const int slot = Open(payload);
     Sent();
     PopupWindows() = PopupWindowLog();
-    PopupBoxes() = PopupBoxLog();
+    ResetPopupBoxes();
     logged_ = CallListEnd;
     return slot;
   }

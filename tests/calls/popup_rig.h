@@ -25,6 +25,7 @@
 #include "shell/main_layout.h"
 #include "shell/main_timer.h"
 #include "shell/status.h"
+#include "support/box_recorder.h"
 #include "support/engine_rig.h"
 #include "support/fresh_folder.h"
 
@@ -44,27 +45,13 @@ inline PopupWindowLog &PopupWindows() {
   return log;
 }
 
-// Message boxes shown, and the answer the next ones get.
-struct PopupBoxLog {
-  int calls = 0;
-  std::string caption, text;
-  unsigned style = 0;
-  PlatWindow owner = nullptr;
-  int answer = kIdYes;
-};
-inline PopupBoxLog &PopupBoxes() {
-  static PopupBoxLog boxes;
-  return boxes;
+// Message boxes shown; the disconnect question is answered Yes unless a
+// test says otherwise.
+inline void ResetPopupBoxes() {
+  nuvtest::Boxes() = nuvtest::BoxRecord();
+  nuvtest::Boxes().answer = kIdYes;
 }
-inline int RecordPopupBox(PlatWindow owner, const char *text, const char *caption, unsigned style) {
-  PopupBoxLog &b = PopupBoxes();
-  ++b.calls;
-  b.owner = owner;
-  b.text = text ? text : "";
-  b.caption = caption ? caption : "";
-  b.style = style;
-  return b.answer;
-}
+inline nuvtest::BoxRecord &PopupBoxes() { return nuvtest::Boxes(); }
 
 inline void SetField(char (&field)[kConfigFieldSize], const char *value) {
   std::snprintf(field, sizeof field, "%s", value);
@@ -95,8 +82,8 @@ class PopupTest : public ::testing::Test {
     PhoneTime = 0;
     StatusReset();
     PopupWindows() = PopupWindowLog();
-    PopupBoxes() = PopupBoxLog();
-    PlatSetMessageBoxHook(RecordPopupBox);
+    ResetPopupBoxes();
+    PlatSetMessageBoxHook(nuvtest::RecordBox);
 
     std::memset(&Config, 0, sizeof Config);
     SetField(Config.USERID, kUserNumber);

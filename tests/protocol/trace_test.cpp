@@ -12,18 +12,6 @@
 
 namespace {
 
-PlatSockAddr Address(uint8_t a, uint8_t b, uint8_t c, uint8_t d, uint16_t port) {
-  PlatSockAddr s{};
-  s.family = kPlatAfInet;
-  s.port[0] = static_cast<uint8_t>(port >> 8);
-  s.port[1] = static_cast<uint8_t>(port);
-  s.addr[0] = a;
-  s.addr[1] = b;
-  s.addr[2] = c;
-  s.addr[3] = d;
-  return s;
-}
-
 }  // namespace
 
 TEST(TracePacketLine, SentLoginLine) {

@@ -15,6 +15,7 @@
 #include "config/config.h"
 #include "protocol/nuvproto.h"
 #include "protocol/packet.h"
+#include "protocol/trace_capture.h"
 #include "protocol/trace.h"
 #include "support/fresh_folder.h"
 
@@ -31,18 +32,6 @@ std::string LogText() {
   std::vector<char> buf(static_cast<size_t>(GetWindowTextLengthA(log)) + 1);
   GetWindowTextA(log, buf.data(), static_cast<int>(buf.size()));
   return buf.data();
-}
-
-PlatSockAddr Address(uint8_t a, uint8_t b, uint8_t c, uint8_t d, uint16_t port) {
-  PlatSockAddr s{};
-  s.family = kPlatAfInet;
-  s.port[0] = static_cast<uint8_t>(port >> 8);
-  s.port[1] = static_cast<uint8_t>(port);
-  s.addr[0] = a;
-  s.addr[1] = b;
-  s.addr[2] = c;
-  s.addr[3] = d;
-  return s;
 }
 
 class TraceWindow : public ::testing::Test {
