@@ -87,8 +87,9 @@ if(NUV_WIN32 AND CMAKE_HOST_UNIX AND CMAKE_SIZEOF_VOID_P EQUAL 8 AND TARGET nuvm
   add_test(NAME nuvmain_popup_e2e COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/popup_e2e.sh ${CMAKE_BINARY_DIR})
   add_test(NAME nuvmain_logwindow_e2e COMMAND bash ${CMAKE_SOURCE_DIR}/tests/logwindow/logwindow_e2e.sh ${CMAKE_BINARY_DIR})
   add_test(NAME nuvmain_message_e2e COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/message_e2e.sh ${CMAKE_BINARY_DIR})
+  add_test(NAME nuvmain_config_e2e COMMAND bash ${CMAKE_SOURCE_DIR}/tests/configwindow/config_e2e.sh ${CMAKE_BINARY_DIR})
   set_tests_properties(nuvmain_e2e nuvmain_popup_e2e nuvmain_logwindow_e2e nuvmain_message_e2e
-                       PROPERTIES TIMEOUT 600)
+                       nuvmain_config_e2e PROPERTIES TIMEOUT 600)
   add_custom_target(nuv_e2e_programs ALL DEPENDS nuvmain nuv_doubles nuvsim)
 endif()
 

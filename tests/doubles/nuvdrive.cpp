@@ -22,7 +22,7 @@
 //   list <class> <caption>               -> ok <n> [| <hwnd> <l> <t> <r> <b> <vis> "<caption>"]...
 //   rect <win>                           -> as wait
 //   children <win>                       all descendants in enumeration order
-//     -> ok <n> [| <pos> <hwnd> <class> <id> "<text>" <vis>]...
+//     -> ok <n> [| <pos> <hwnd> <class> <id> "<text>" <vis> <enabled|disabled>]...
 //   foreground                           -> ok <hwnd> <class> "<caption>"
 //   activate <win>                       bring to the foreground
 //   click|press|release|move <x> <y> [left|right]   screen coordinates
@@ -620,8 +620,9 @@ bool Run(const std::string &line) {
       std::vector<HWND> all = Descendants(h);
       Say("ok %u", static_cast<unsigned>(all.size()));
       for (size_t n = 0; n < all.size(); ++n)
-        Say(" | %u %s %s %d %s %s", static_cast<unsigned>(n + 1), H(all[n]).c_str(), ClassOf(all[n]).c_str(),
-            GetDlgCtrlID(all[n]), Quoted(TextOf(all[n])).c_str(), IsWindowVisible(all[n]) ? "visible" : "hidden");
+        Say(" | %u %s %s %d %s %s %s", static_cast<unsigned>(n + 1), H(all[n]).c_str(),
+            ClassOf(all[n]).c_str(), GetDlgCtrlID(all[n]), Quoted(TextOf(all[n])).c_str(),
+            IsWindowVisible(all[n]) ? "visible" : "hidden", IsWindowEnabled(all[n]) ? "enabled" : "disabled");
     } else if (cmd == "activate") {
       SetForegroundWindow(h);
       bool ok = PollFor(2000, [&] { return GetForegroundWindow() == h; });

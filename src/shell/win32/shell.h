@@ -101,13 +101,14 @@ void HangUpNetwork_Aol_Err(HWND owner);
 extern unsigned AolExitTicks;
 extern HWND hAolMdiClient;
 
-// --- Windows of later stages: the configuration window, the caller log
-// window, the trace window's status items and the pop-ups' caller texts. ---
+// --- Windows the shell opens and closes: the configuration window, the
+// caller log window, the trace window's status items and the pop-ups'
+// caller texts. ---
 extern HWND hConfigWnd;
 extern HWND hLogScreen;
 extern HWND hMessageWnd;
 HWND GetConfigHandle();
-void OpenConfigureBox(HWND owner, int page);
+int OpenConfigureBox(HWND owner, int key);
 void CreateLogWindow(HINSTANCE instance, HWND owner);
 void Debug_OpenTraceWindow();
 void Debug_SetStatusItem(int item, const char *text);

@@ -17,6 +17,7 @@
 #include "shell/msgbox.h"
 #include "shell/win32/message.h"
 #include "shell/win32/shell.h"
+#include "skin/win32/button_layer.h"
 
 HINSTANCE hInst;
 HWND hNuvMainScreen;
@@ -45,19 +46,6 @@ ATOM RegisterPlainClass(HINSTANCE instance, const char *name, WNDPROC proc) {
   return RegisterClassA(&wc);
 }
 
-// A class derived from the system button: its information with our name,
-// procedure and style.
-ATOM RegisterButtonSuperclass(HINSTANCE instance, const char *name, WNDPROC proc) {
-  WNDCLASSA wc = {};
-  if (!GetClassInfoA(nullptr, "BUTTON", &wc)) return 0;
-  SystemButtonProc = wc.lpfnWndProc;
-  wc.lpfnWndProc = proc;
-  wc.style = 5;
-  wc.hInstance = instance;
-  wc.lpszClassName = name;
-  return RegisterClassA(&wc);
-}
-
 }  // namespace
 
 // In this order.
@@ -69,9 +57,10 @@ int RegisterNuvClasses(HINSTANCE instance) {
   ok &= RegisterPlainClass(instance, "BasicPopupClass", BasicPopupDlgBoxProc) != 0;
   ok &= RegisterMessageClass();
   ok &= RegisterMessageButtonClass();
-  ok &= RegisterButtonSuperclass(instance, "PopupBtnClass", PopupButtonProc) != 0;
-  ok &= RegisterButtonSuperclass(instance, "NEWSTATIC", ButtonProc) != 0;
-  ok &= RegisterButtonSuperclass(instance, "BasicPopupButtonClass", BasicPopupButtonProc) != 0;
+  ok &= RegisterSkinLayerClass(instance, "PopupBtnClass", PopupButtonProc, &SystemButtonProc);
+  ok &= RegisterSkinLayerClass(instance, "NEWSTATIC", ButtonProc, &SystemButtonProc);
+  ok &= RegisterSkinLayerClass(instance, "BasicPopupButtonClass", BasicPopupButtonProc,
+                               &SystemButtonProc);
   return ok;
 }
 

@@ -1,6 +1,7 @@
 #include "skin/win32/button_layer.h"
 
 #include "shell/main_layout.h"
+#include "skin/win32/skin.h"
 
 int SkinLayerPress(const SkinButtonLayer &layer, HWND surface, int x, int y) {
   const SkinButtonEntry *hit = SkinPress(layer.buttons, layer.count, x, y, &ActiveButton);
@@ -44,4 +45,35 @@ LRESULT SkinLayerMessage(const SkinButtonLayer &layer, HWND surface, HWND child,
       *handled = false;
       return 0;
   }
+}
+
+LRESULT SkinPaletteLayerProc(const SkinButtonLayer &layer, HWND child, UINT message, WPARAM wParam,
+                             LPARAM lParam, WNDPROC systemProc) {
+  HWND surface = GetParent(child);
+  switch (message) {
+    case WM_QUERYNEWPALETTE:
+      RealizeWindowPalette(surface, GethPalette());
+      return TRUE;
+    case WM_PALETTECHANGED:
+      if (reinterpret_cast<HWND>(wParam) != surface && reinterpret_cast<HWND>(wParam) != child)
+        RealizeWindowPalette(surface, GethPalette());
+      return 0;
+    default:
+      break;
+  }
+  bool handled = false;
+  const LRESULT result = SkinLayerMessage(layer, surface, child, message, wParam, lParam, &handled);
+  if (handled) return result;
+  return CallWindowProcA(systemProc, child, message, wParam, lParam);
+}
+
+int RegisterSkinLayerClass(HINSTANCE instance, const char *name, WNDPROC proc, WNDPROC *systemProc) {
+  WNDCLASSA wc = {};
+  if (!GetClassInfoA(nullptr, "BUTTON", &wc)) return 0;
+  *systemProc = wc.lpfnWndProc;
+  wc.lpfnWndProc = proc;
+  wc.style = 5;
+  wc.hInstance = instance;
+  wc.lpszClassName = name;
+  return RegisterClassA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }

@@ -32,3 +32,14 @@ int SkinLayerPress(const SkinButtonLayer &layer, HWND surface, int x, int y);
 // the message's result; other messages are left to the caller.
 LRESULT SkinLayerMessage(const SkinButtonLayer &layer, HWND surface, HWND child, UINT message,
                          WPARAM wParam, LPARAM lParam, bool *handled);
+
+// The whole procedure of a layer whose window realises the program's
+// palette: palette messages repaint the window below, the pattern's
+// messages are handled, the rest goes to the system button procedure.
+LRESULT SkinPaletteLayerProc(const SkinButtonLayer &layer, HWND child, UINT message, WPARAM wParam,
+                             LPARAM lParam, WNDPROC systemProc);
+
+// A layer class derived from the system button, with proc as its
+// procedure; *systemProc gets the system's. A class registered before
+// counts as success.
+int RegisterSkinLayerClass(HINSTANCE instance, const char *name, WNDPROC proc, WNDPROC *systemProc);
