@@ -134,7 +134,8 @@ const char *controlHelp() {
          "  fault off  seed <n>  silent on|off  wrongport on|off\n"
          "  service <n>  firstcall <0|1>  signature <text>  version <text>|client\n"
          "  sizeorder net|le  redirectpush on|off  retry <seconds> <count>\n"
-         "  status  help  quit";
+         "  flood calls|short|letters|oversize|mixed <count> <per second>\n"
+         "  stats  status  help  quit";
 }
 
 ControlResult runControl(Simulator &sim, std::string_view line, std::string_view defaultStamp,
@@ -202,6 +203,29 @@ ControlResult runControl(Simulator &sim, std::string_view line, std::string_view
     if (!parseHex(rest, bytes, kMaxRaw) || bytes.empty()) return fail(reply, "usage: raw <hex bytes>");
     return sent(reply, sim.sendRaw(target, reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size()),
                 "raw datagram");
+  }
+  if (cmd == "stats") {
+    reply = formatStats(sim.stats());
+    return kControlOk;
+  }
+  if (cmd == "flood") {
+    FloodKind kind;
+    long count = 0, rate = 0;
+    if (!parseFloodKind(nextWord(rest), &kind) || !parseInt(nextWord(rest), 1, 100000000L, count) ||
+        !parseInt(nextWord(rest), 1, 1000000L, rate))
+      return fail(reply, "usage: flood calls|short|letters|oversize|mixed <count> <per second>");
+    // Without @N: the first server that has a logged-in client.
+    int from = target;
+    for (int s = 0; from == kAllServers && s < sim.serverCount(); ++s)
+      for (int i = 0; i < sim.peerCount(s); ++i)
+        if (sim.peer(s, i)->loggedIn) from = s;
+    if (from == kAllServers) return fail(reply, "no server has a logged-in client");
+    int clients = 0;
+    for (int i = 0; i < sim.peerCount(from); ++i) clients += sim.peer(from, i)->loggedIn ? 1 : 0;
+    if (sim.startFlood(from, kind, uint64_t(count), uint64_t(rate)) != kSimOk) return fail(reply, "bad server index");
+    reply = "flood of " + std::to_string(count) + " from S" + std::to_string(from) + " to " +
+            std::to_string(clients) + " client(s)";
+    return kControlOk;
   }
   const std::string_view arg = nextWord(rest);
   if (cmd == "login" || cmd == "decision") {

@@ -155,7 +155,8 @@ int main(int argc, char **argv) {
   Clock::time_point last = Clock::now();
   bool running = true;
   while (running) {
-    if (sim.poll(50) < 0) say("nuvsim: socket error while waiting");
+    // A running flood is paced in steps of a millisecond.
+    if (sim.poll(sim.flooding() ? 1 : 50) < 0) say("nuvsim: socket error while waiting");
     const Clock::time_point now = Clock::now();
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - last).count();
     if (elapsed > 0) {
@@ -181,6 +182,7 @@ int main(int argc, char **argv) {
       if (input.lines.empty()) running = false;
     }
   }
+  say("nuvsim: stats " + nuvsim::formatStats(sim.stats()));
   say("nuvsim: bye");
   std::fflush(stdout);
   // The reader thread may still be blocked on standard input.

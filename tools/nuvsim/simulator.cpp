@@ -28,7 +28,151 @@ const char *fateName(Fate f) {
   return "";
 }
 
+int decisionIndex(char command) {
+  switch (command) {
+    case kPIgnore: return 0;
+    case kPAckn: return 1;
+    case kPAccept: return 2;
+    case kPAckn2: return 3;
+    default: return -1;
+  }
+}
+
+std::string formatStats(const Stats &s) {
+  static const char *const names[4] = {"PIGNORE", "PACKN", "PACCEPT", "PACKN2"};
+  std::string out = "decisions=" + std::to_string(s.decisions) + " repeats=" + std::to_string(s.repeats);
+  for (int i = 0; i < 4; ++i)
+    out += std::string(" ") + names[i] + "=" + std::to_string(s.decisionsBy[i]) + "/" +
+           std::to_string(s.repeatsBy[i]);
+  out += " flood=" + std::to_string(s.floodSent);
+  return out;
+}
+
+bool parseFloodKind(std::string_view text, FloodKind *kind) {
+  static const struct {
+    const char *name;
+    FloodKind kind;
+  } names[] = {{"calls", FloodKind::Calls},
+               {"short", FloodKind::Short},
+               {"letters", FloodKind::Letters},
+               {"oversize", FloodKind::Oversize},
+               {"mixed", FloodKind::Mixed}};
+  for (const auto &n : names)
+    if (text == n.name) {
+      *kind = n.kind;
+      return true;
+    }
+  return false;
+}
+
 Simulator::Simulator() : recvBuffer_(kRecvBufferSize) { netStarted_ = netStartup(); }
+
+bool Simulator::isRepeat(const Peer &peer, int sequence, char command, std::string_view payload) const {
+  if (payload.size() >= kDecisionPayloadMax) payload = payload.substr(0, kDecisionPayloadMax - 1);
+  for (const DecisionSeen &d : peer.decisions)
+    if (d.command == command && d.sequence == sequence && payload == d.payload) return true;
+  return false;
+}
+
+void Simulator::remember(Peer &peer, int sequence, char command, std::string_view payload) {
+  DecisionSeen &d = peer.decisions[size_t(peer.decisionNext)];
+  peer.decisionNext = (peer.decisionNext + 1) % kDecisionMemory;
+  d.sequence = sequence;
+  d.command = command;
+  std::snprintf(d.payload, sizeof d.payload, "%.*s", int(payload.size() < kDecisionPayloadMax ? payload.size()
+                                                                                                 : kDecisionPayloadMax - 1),
+                payload.data());
+}
+
+int Simulator::startFlood(int server, FloodKind kind, uint64_t count, uint64_t ratePerSecond) {
+  if (!valid(server) || ratePerSecond == 0) return kSimBadArgument;
+  flood_ = Flood{};
+  flood_.server = server;
+  flood_.kind = kind;
+  flood_.left = count;
+  flood_.rate = ratePerSecond;
+  flood_.startMs = now_;
+  floodStep();
+  return kSimOk;
+}
+
+// Sends what the rate allows by now: the first datagram at once, then
+// rate per second of simulator time.
+void Simulator::floodStep() {
+  if (flood_.left == 0) return;
+  const uint64_t elapsed = uint64_t(now_ - flood_.startMs);
+  const uint64_t due = flood_.rate * elapsed / 1000 + 1;
+  Server &s = *servers_[size_t(flood_.server)];
+  while (flood_.left > 0 && flood_.sent < due) {
+    for (int pi = 0; pi < s.peerCount; ++pi)
+      if (s.peers[size_t(pi)].loggedIn) floodOne(flood_.server, pi, flood_.sent);
+    ++flood_.sent;
+    --flood_.left;
+  }
+}
+
+void Simulator::floodOne(int server, int pi, uint64_t n) {
+  Server &s = *servers_[size_t(server)];
+  Peer &peer = s.peers[size_t(pi)];
+  FloodKind kind = flood_.kind;
+  if (kind == FloodKind::Mixed) {
+    static const FloodKind turn[4] = {FloodKind::Calls, FloodKind::Short, FloodKind::Letters, FloodKind::Oversize};
+    kind = turn[n % 4];
+  }
+  constexpr size_t kOversize = 12000;
+  if (floodBuffer_.size() < kOversize) floodBuffer_.resize(kOversize);
+  uint8_t *buf = floodBuffer_.data();
+  size_t len = 0;
+  OutPacket o;
+  o.version = peer.version[0] ? std::string_view(peer.version) : std::string_view("7.0");
+  o.userId = std::string_view(peer.userId);
+  o.order = s.behaviour.sizeOrder;
+  char payload[80];
+  switch (kind) {
+    case FloodKind::Calls: {
+      std::snprintf(payload, sizeof payload, "%llu:Flood Caller:5550000000:1999-03-15-1432",
+                    (unsigned long long)(100000000ull + n % 900000000ull));
+      formatSequence(peer.nextSequence, o.sequence);
+      peer.nextSequence = nextSequence(peer.nextSequence);
+      o.command = kPIncoming;
+      o.payload = payload;
+      len = size_t(encodePacket(o, buf, kOversize));
+      break;
+    }
+    case FloodKind::Short:
+      len = 1 + size_t(n % 31);  // 1 to 31 bytes: never a whole header
+      for (size_t i = 0; i < len; ++i) buf[i] = uint8_t(0x37 + i * 13 + n);
+      break;
+    case FloodKind::Letters: {
+      static const char letters[] = {'t', 'z', 'A', 'Z', '0', 0x7F, char(0x80), char(0xFF), 0};
+      formatSequence(unsigned(n % 1000), o.sequence);
+      o.command = letters[n % sizeof letters];
+      o.payload = "not a command";
+      len = size_t(encodePacket(o, buf, kOversize));
+      break;
+    }
+    case FloodKind::Oversize:
+    case FloodKind::Mixed: {
+      formatSequence(unsigned(n % 1000), o.sequence);
+      o.command = kPIncoming;
+      o.payload = "1:Oversize:5550000000:1999-03-15-1432";
+      const int head = encodePacket(o, buf, kOversize);
+      if (head < 0) return;
+      // A payload that fills the whole datagram, its dataSize saying so.
+      for (size_t i = size_t(head) - kTrailerSize - 1; i < kOversize; ++i) buf[i] = 'A';
+      const uint32_t size = uint32_t(kOversize - kHeaderSize - kTrailerSize);
+      for (int i = 0; i < 4; ++i) buf[kOffDataSize + size_t(i)] = uint8_t(size >> (8 * (3 - i)));
+      len = kOversize;
+      break;
+    }
+  }
+  ++stats_.floodSent;
+  if (recordFlood_) {
+    wireSend(server, peer.addr, peer.port, buf, len, "flood", Fate::Normal);
+  } else {
+    udpSendTo(s.behaviour.wrongPort ? s.altSock : s.sock, buf, len, peer.addr, peer.port);
+  }
+}
 
 Simulator::~Simulator() {
   for (auto &s : servers_) {
@@ -241,10 +385,18 @@ void Simulator::releaseReordered(Direction dir, int server) {
 
 void Simulator::handle(int server, uint16_t localPort, uint32_t addr, uint16_t port, const uint8_t *data,
                        size_t len, Fate fate) {
-  addRecord(Direction::In, server, addr, port, localPort, fate, data, len, "");
   InPacket p;
-  if (decodePacket(data, len, SizeOrder::Little, p) != DecodeStatus::Ok) return;  // no answer to garbage
+  const bool decoded = decodePacket(data, len, SizeOrder::Little, p) == DecodeStatus::Ok;
   Server &s = *servers_[size_t(server)];
+  // A resent decision is known before it is recorded, so its line says so.
+  bool repeat = false;
+  if (decoded && decisionIndex(p.command) >= 0 && !s.behaviour.invalid) {
+    const int known = findPeer(s, addr, port, false);
+    if (known >= 0)
+      repeat = isRepeat(s.peers[size_t(known)], parseSequence(p.sequence), p.command, p.payload);
+  }
+  addRecord(Direction::In, server, addr, port, localPort, fate, data, len, repeat ? "repeat" : "");
+  if (!decoded) return;  // no answer to garbage
   const int pi = findPeer(s, addr, port, true);
   if (pi < 0) return;  // peer table full: recorded, not answered
   Peer &peer = s.peers[size_t(pi)];
@@ -282,6 +434,9 @@ void Simulator::handle(int server, uint16_t localPort, uint32_t addr, uint16_t p
   switch (p.command) {
     case kLogin:
       peer.loggedIn = false;
+      // A new login starts a new count of the client's decisions.
+      peer.decisions = {};
+      peer.decisionNext = 0;
     {
       std::string answer = std::to_string(s.behaviour.firstCall);
       if (s.kind == ServerKind::Map)
@@ -311,9 +466,20 @@ void Simulator::handle(int server, uint16_t localPort, uint32_t addr, uint16_t p
     case kPIgnore:
     case kPAckn:
     case kPAccept:
-    case kPAckn2:
+    case kPAckn2: {
+      const int k = decisionIndex(p.command);
+      if (repeat) {
+        // Acknowledged above; acted on once only.
+        ++stats_.repeats;
+        ++stats_.repeatsBy[k];
+        break;
+      }
+      remember(peer, seq, p.command, p.payload);
+      ++stats_.decisions;
+      ++stats_.decisionsBy[k];
       reply(server, pi, s.behaviour.decision, "", "decision");
       break;
+    }
     default:
       break;
   }
@@ -531,6 +697,7 @@ void Simulator::advanceMs(int64_t ms) {
     }
   }
   now_ = target;
+  floodStep();
 }
 
 namespace {

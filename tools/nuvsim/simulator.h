@@ -91,6 +91,16 @@ struct Record {
   bool payloadTerminated = false;
 };
 
+// A call decision a server has acted on: a resent copy (same sequence,
+// command and payload) is acknowledged again but not acted on twice.
+constexpr int kDecisionMemory = 16;
+constexpr size_t kDecisionPayloadMax = 96;
+struct DecisionSeen {
+  int sequence = -1;
+  char command = 0;
+  char payload[kDecisionPayloadMax] = {};
+};
+
 // A client as one server knows it (a client uses one socket for the whole
 // cluster, so address and port identify it).
 struct Peer {
@@ -100,7 +110,36 @@ struct Peer {
   char userId[kLenUserId + 1] = {};
   bool loggedIn = false;
   unsigned nextSequence = 0;   // of the server's numbered packets to this client
+  // The decisions acted on since the client's last LOGIN, the latest
+  // kDecisionMemory of them (a ring).
+  std::array<DecisionSeen, kDecisionMemory> decisions{};
+  int decisionNext = 0;
 };
+
+// What the servers counted: decisions acted on and resent copies answered
+// with VALID alone, in total and per command (PIGNORE, PACKN, PACCEPT, PACKN2).
+struct Stats {
+  uint64_t decisions = 0;
+  uint64_t repeats = 0;
+  uint64_t decisionsBy[4] = {};   // index: decisionIndex(command)
+  uint64_t repeatsBy[4] = {};
+  uint64_t floodSent = 0;         // datagrams of floods sent so far
+};
+// 0..3 for PIGNORE, PACKN, PACCEPT, PACKN2; -1 for any other letter.
+int decisionIndex(char command);
+// "decisions=N repeats=M PIGNORE=a/b PACKN=... PACCEPT=... PACKN2=... flood=F"
+// (per command: acted on / repeats).
+std::string formatStats(const Stats &s);
+
+// What a flood sends, at a steady rate, to every client a server knows.
+enum class FloodKind {
+  Calls,      // valid PINCOMINGs with fresh sequence numbers, not kept for resends
+  Short,      // datagrams shorter than a header
+  Letters,    // well-formed datagrams with letters outside 'a' to 's'
+  Oversize,   // datagrams larger than any receive buffer of the client (12000 bytes)
+  Mixed,      // the four in turn
+};
+bool parseFloodKind(std::string_view text, FloodKind *kind);
 
 constexpr int kMaxServers = 16;
 constexpr int kMaxPeers = 32;
@@ -165,6 +204,17 @@ class Simulator {
   int sendRaw(int server, const uint8_t *bytes, size_t len);
   // One numbered packet to one client (known or not). Returns 1 or a status.
   int sendTo(int server, uint32_t addr, uint16_t port, char command, std::string_view payload);
+
+  // A paced burst: count datagrams of kind from the server to each client it
+  // knows, ratePerSecond of them per second of simulator time, sent as
+  // advanceMs moves time (the first at once). Replaces a running flood.
+  // Flood datagrams are recorded only when recordFlood is set (the default
+  // is off, so that a long flood does not crowd out the record).
+  int startFlood(int server, FloodKind kind, uint64_t count, uint64_t ratePerSecond);
+  bool flooding() const { return flood_.left > 0; }
+  void setRecordFlood(bool on) { recordFlood_ = on; }
+
+  const Stats &stats() const { return stats_; }
 
   // The payload of an "ips:" push naming the MAP servers: "ips:n:a/p:..."
   std::string mapServerList() const;
@@ -237,6 +287,24 @@ class Simulator {
   int perClient(int server, char command, std::string_view payload);
   int perServer(int server, char command, std::string_view payload);
   int64_t nextDue() const;
+  // A decision from a peer: true when it repeats one already acted on.
+  bool isRepeat(const Peer &peer, int sequence, char command, std::string_view payload) const;
+  void remember(Peer &peer, int sequence, char command, std::string_view payload);
+  void floodStep();
+  void floodOne(int server, int peer, uint64_t n);
+
+  struct Flood {
+    int server = 0;
+    FloodKind kind = FloodKind::Calls;
+    uint64_t left = 0;
+    uint64_t rate = 0;
+    uint64_t sent = 0;
+    int64_t startMs = 0;
+  };
+  Flood flood_;
+  bool recordFlood_ = false;
+  std::vector<uint8_t> floodBuffer_;
+  Stats stats_;
 
   std::vector<std::unique_ptr<Server>> servers_;
   Behaviour spare_;
