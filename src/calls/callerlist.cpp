@@ -252,22 +252,7 @@ int VcLoadList() {
     unsigned char file[kCallerLogFileSize + 1];
     const int got = PlatReadFile(CallerLogName, file, sizeof file);
     if (got < 0) return 0;
-    if (got == kCallerLogFileSize && file[0] == LogVersion) {
-      const std::int32_t end = GetInt32(file + 1);
-      const std::int32_t inView = GetInt32(file + 5);
-      if (StoredStateValid(end, inView)) {
-        std::memcpy(CallerLog, file + kHeaderSize, sizeof CallerLog);
-        // A damaged record must not make a later copy read past its field.
-        for (CallerRecord &r : CallerLog) {
-          TerminateField(r.name);
-          TerminateField(r.number);
-          TerminateField(r.time);
-          TerminateField(r.action);
-        }
-        CallListEnd = end;
-        CallListInView = inView;
-      }
-    }
+    VcTakeListImage(file, got);
   }
   if (CallListEnd == 0) {
     VcClearAll();
@@ -276,6 +261,24 @@ int VcLoadList() {
     VcList(CallListInView);
     EnableLogMenuItems(1);
   }
+  return 1;
+}
+
+int VcTakeListImage(const unsigned char *file, int size) {
+  if (!file || size != kCallerLogFileSize || file[0] != LogVersion) return 0;
+  const std::int32_t end = GetInt32(file + 1);
+  const std::int32_t inView = GetInt32(file + 5);
+  if (!StoredStateValid(end, inView)) return 0;
+  std::memcpy(CallerLog, file + kHeaderSize, sizeof CallerLog);
+  // A damaged record must not make a later copy read past its field.
+  for (CallerRecord &r : CallerLog) {
+    TerminateField(r.name);
+    TerminateField(r.number);
+    TerminateField(r.time);
+    TerminateField(r.action);
+  }
+  CallListEnd = end;
+  CallListInView = inView;
   return 1;
 }
 

@@ -50,6 +50,11 @@ int VcSaveList();
 // another version or size, or whose count or view index the list cannot
 // hold, loads as an empty list and is rewritten empty.
 int VcLoadList();
+// The reading half of VcLoadList: takes a CALLER.LOG file image of size bytes
+// into the list. 1 when it is a log of this version whose count and view
+// index the list can hold (every text then terminated within its field); 0
+// otherwise, the list left as it was. Shows nothing and saves nothing.
+int VcTakeListImage(const unsigned char *file, int size);
 // The server's stamp "1999-03-15-1432" as local time and date text.
 void MakeNiceTimeDate(char *out, const char *raw, int size);
 // Writes the text export callers.txt into the temporary folder (the window

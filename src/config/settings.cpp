@@ -44,19 +44,28 @@ void SetField(char *field, const char *text) {
   std::snprintf(field, kConfigFieldSize, "%.*s", kFieldText, text);
 }
 
-// Writes every key; 1 when every write succeeded.
+// Writes every key; 1 when every write succeeded. The keys are written into
+// a staging copy of the file, which replaces it only when all are in: a
+// crash during the save leaves the whole old file or the whole new one, never
+// a mixture. A failed save leaves the file as it was.
 int SaveAll() {
   char path[kPathSize];
   if (!ResolvePath(path)) return 0;
-  NuvProtoSaveConfig(&nuvLogin, kSettingsSection, path);
+  char staging[kPathSize + sizeof kPlatReplaceSuffix];
+  if (!PlatSaveBegin(path, staging, sizeof staging)) return 0;
+  NuvProtoSaveConfig(&nuvLogin, kSettingsSection, staging);
   int ok = 1;
   for (int i = 0; i < kConfigFieldCount; ++i) {
     // Fields are written in place by many hands; never trust the terminator.
     char value[kConfigFieldSize];
     SetField(value, ConfigField[i]);
-    if (!PlatWriteProfileString(kSettingsSection, ProfileKeys[i], value, path)) ok = 0;
+    if (!PlatWriteProfileString(kSettingsSection, ProfileKeys[i], value, staging)) ok = 0;
   }
-  return ok;
+  if (!ok) {
+    PlatSaveAbandon(staging);
+    return 0;
+  }
+  return PlatSaveCommit(staging, path);
 }
 
 bool IsKnownVersion(const char *version) {
@@ -105,11 +114,10 @@ int GetInfoFile() {
 
   if (havePath) NuvProtoReadConfig(&nuvLogin, kSettingsSection, path);
 
-  int ok = SaveAll();
-  if (!IsKnownVersion(Config.VERSION)) {
-    SetField(Config.VERSION, "7.0");
-    ok = SaveAll() && ok;
-  }
+  // A file of a version the program does not know is rewritten as this
+  // version's, in the one save, so that a crash cannot leave a half-way file.
+  if (!IsKnownVersion(Config.VERSION)) SetField(Config.VERSION, "7.0");
+  const int ok = SaveAll();
   if (!ok) ReportFileError();
   return ok;
 }

@@ -32,3 +32,46 @@ int PlatReadFile(const char *name, void *buf, int size);
 // the place of name. Returns 1 on success; 0 on failure, and then name is as
 // it was before and no partial file is left behind.
 int PlatReplaceFile(const char *name, const void *data, int size);
+
+// --- Saves made of several writes ---
+// A file changed by many writes (a profile written key by key) is saved
+// whole: the writes go to a staging copy beside it, which takes the file's
+// place only once it is complete and on the disk. Until then the file is
+// untouched; a crash at any point leaves either the complete old file or
+// the complete new one.
+
+// Makes `staging` (name + kPlatReplaceSuffix, written into staging of
+// stagingSize bytes) a copy of name, or an empty file when name does not
+// exist. Returns 1, or 0 when the copy could not be made (no staging file
+// is then left behind).
+int PlatSaveBegin(const char *name, char *staging, int stagingSize);
+
+// The staging file reaches the disk and takes name's place. Returns 1, or 0
+// when it could not (name is then as it was; the staging file is removed).
+int PlatSaveCommit(const char *staging, const char *name);
+
+// Removes a staging file that will not be committed.
+void PlatSaveAbandon(const char *staging);
+
+// --- Steps of the writing operations ---
+// Every operation that writes a file reports its steps, in the same order
+// on both platforms, each before it is taken: a test can list them, or stop
+// the program at any one to see what a crash there leaves behind. A profile
+// write is one step on Windows (the system's call); natively its own
+// create, write, flush, close and rename steps follow that step.
+enum PlatFileStep : int {
+  kFileStepCreate = 1,  // a file opened for writing (created or truncated)
+  kFileStepWrite,       // bytes written
+  kFileStepFlush,       // written bytes forced to the disk
+  kFileStepClose,
+  kFileStepRename,      // a finished file takes the place of another
+  kFileStepRemove,
+  kFileStepProfile,     // one key written into a profile
+};
+using PlatFileStepHook = void (*)(int step, const char *name);
+
+// Installs the hook that hears each step (nullptr: none).
+void PlatSetFileStepHook(PlatFileStepHook hook);
+
+// Reports a step to the hook; the platform's file and profile code call it.
+void PlatFileStepReached(int step, const char *name);

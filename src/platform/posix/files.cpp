@@ -81,6 +81,17 @@ int PlatTempFolder(char *buf, int size) {
 
 namespace {
 
+PlatFileStepHook g_stepHook;
+
+bool StagingName(const char *name, char *buf, int size) {
+  const int len = std::snprintf(buf, static_cast<size_t>(size), "%s%s", name, kPlatReplaceSuffix);
+  if (len < 0 || len >= size) {
+    buf[0] = '\0';
+    return false;
+  }
+  return true;
+}
+
 // The folder that holds name, for syncing its entry after a rename.
 void SyncFolderOf(const char *name) {
   char dir[4096];
@@ -142,18 +153,78 @@ int PlatReadFile(const char *name, void *buf, int size) {
 int PlatReplaceFile(const char *name, const void *data, int size) {
   if (!name || !*name || size < 0 || (!data && size > 0)) return 0;
   char temp[4096];
-  const int len = std::snprintf(temp, sizeof temp, "%s%s", name, kPlatReplaceSuffix);
-  if (len < 0 || len >= static_cast<int>(sizeof temp)) return 0;
+  if (!StagingName(name, temp, sizeof temp)) return 0;
 
+  PlatFileStepReached(kFileStepCreate, temp);
   const int fd = open(temp, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return 0;
+  PlatFileStepReached(kFileStepWrite, temp);
   bool ok = WriteAll(fd, static_cast<const unsigned char *>(data), size);
+  PlatFileStepReached(kFileStepFlush, temp);
   ok = fsync(fd) == 0 && ok;
+  PlatFileStepReached(kFileStepClose, temp);
   ok = close(fd) == 0 && ok;
-  if (ok && rename(temp, name) == 0) {
-    SyncFolderOf(name);
-    return 1;
+  if (ok) {
+    PlatFileStepReached(kFileStepRename, name);
+    if (rename(temp, name) == 0) {
+      SyncFolderOf(name);
+      return 1;
+    }
   }
-  unlink(temp);
+  PlatSaveAbandon(temp);
   return 0;
+}
+
+int PlatSaveBegin(const char *name, char *staging, int stagingSize) {
+  if (!name || !*name || !staging || stagingSize <= 0) return 0;
+  if (!StagingName(name, staging, stagingSize)) return 0;
+  const int in = open(name, O_RDONLY | O_CLOEXEC);  // none: the save starts empty
+  PlatFileStepReached(kFileStepCreate, staging);
+  const int out = open(staging, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  bool ok = out >= 0;
+  unsigned char chunk[4096];
+  while (ok && in >= 0) {
+    const ssize_t n = read(in, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+    PlatFileStepReached(kFileStepWrite, staging);
+    ok = WriteAll(out, chunk, static_cast<int>(n));
+  }
+  if (in >= 0) close(in);
+  if (out >= 0) {
+    PlatFileStepReached(kFileStepClose, staging);
+    ok = close(out) == 0 && ok;
+  }
+  if (!ok) PlatSaveAbandon(staging);
+  return ok ? 1 : 0;
+}
+
+int PlatSaveCommit(const char *staging, const char *name) {
+  if (!staging || !*staging || !name || !*name) return 0;
+  PlatFileStepReached(kFileStepFlush, staging);
+  const int fd = open(staging, O_WRONLY | O_CLOEXEC);
+  bool ok = fd >= 0 && fsync(fd) == 0;
+  if (fd >= 0) ok = close(fd) == 0 && ok;
+  if (ok) {
+    PlatFileStepReached(kFileStepRename, name);
+    if (rename(staging, name) == 0) {
+      SyncFolderOf(name);
+      return 1;
+    }
+  }
+  PlatSaveAbandon(staging);
+  return 0;
+}
+
+void PlatSaveAbandon(const char *staging) {
+  if (!staging || !*staging) return;
+  PlatFileStepReached(kFileStepRemove, staging);
+  unlink(staging);
+}
+
+void PlatSetFileStepHook(PlatFileStepHook hook) { g_stepHook = hook; }
+
+void PlatFileStepReached(int step, const char *name) {
+  if (g_stepHook) g_stepHook(step, name);
 }

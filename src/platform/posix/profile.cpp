@@ -3,8 +3,16 @@
 // CRLF or LF) reads in bounded memory. The writer copies the file into a new
 // file beside it with the one change made, then renames it over the original:
 // a failure at any point leaves the original as it was.
+//
+// Reader and writer take their bytes from a source that is either the open
+// file or a file image in memory (profile_text.h), so the rules live in one
+// place and the image functions are the file functions without the disk.
 
 #include "platform/profile.h"
+
+#include "platform/files.h"
+
+#include "platform/posix/profile_text.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -66,8 +74,41 @@ struct Line {
   char head[kHeadCap];
 };
 
+// Where the bytes of the file come from: the open file, or its image.
+struct Source {
+  int fd = -1;                  // the file, when text is nullptr
+  const char *text = nullptr;   // the image in memory
+  size_t size = 0;
+  size_t at = 0;                // read position in the image
+};
+
+// Up to n bytes at the read position: the count, 0 at the end, -1 on error.
+ssize_t SourceRead(Source &src, char *buf, size_t n) {
+  if (src.text) {
+    const size_t left = src.size - src.at;
+    if (n > left) n = left;
+    std::memcpy(buf, src.text + src.at, n);
+    src.at += n;
+    return static_cast<ssize_t>(n);
+  }
+  ssize_t got;
+  do {
+    got = read(src.fd, buf, n);
+  } while (got < 0 && errno == EINTR);
+  return got;
+}
+
+bool SourceSeek(Source &src, long long offset) {
+  if (src.text) {
+    if (offset < 0 || static_cast<unsigned long long>(offset) > src.size) return false;
+    src.at = static_cast<size_t>(offset);
+    return true;
+  }
+  return lseek(src.fd, static_cast<off_t>(offset), SEEK_SET) >= 0;
+}
+
 struct Scanner {
-  int fd = -1;
+  Source *src = nullptr;
   size_t pos = 0;
   size_t len = 0;
   long long offset = 0;  // file offset of buf[pos]
@@ -78,10 +119,7 @@ struct Scanner {
 
 bool Fill(Scanner &s) {
   if (s.eof) return false;
-  ssize_t n;
-  do {
-    n = read(s.fd, s.buf, sizeof s.buf);
-  } while (n < 0 && errno == EINTR);
+  const ssize_t n = SourceRead(*s.src, s.buf, sizeof s.buf);
   if (n <= 0) {
     s.eof = true;
     s.failed = n < 0;
@@ -170,15 +208,30 @@ int OpenRead(const char *path) {
   return fd;
 }
 
-// Buffered output to the replacement file; remembers the first failure.
+// Buffered output to the replacement file, or into an image in memory (when
+// image is set); remembers the first failure, which for an image is running
+// out of room.
 struct Writer {
   explicit Writer(int out) : fd(out) {}
-  int fd;
+  Writer(char *out, size_t outSize) : image(out), imageSize(outSize) {}
+  int fd = -1;
+  char *image = nullptr;
+  size_t imageSize = 0;
+  size_t imageLen = 0;
   bool failed = false;
   size_t len = 0;
   char buf[kChunk];
 
   void Flush() {
+    if (image) {
+      if (!failed && len > imageSize - imageLen) failed = true;
+      if (!failed && len) {
+        std::memcpy(image + imageLen, buf, len);
+        imageLen += len;
+      }
+      len = 0;
+      return;
+    }
     size_t done = 0;
     while (!failed && done < len) {
       ssize_t n = write(fd, buf + done, len - done);
@@ -201,15 +254,14 @@ struct Writer {
 
 // Copies bytes [from, to) of the original file into the writer; to < 0 means
 // up to the end.
-bool CopyRange(int fd, long long from, long long to, Writer &w) {
-  if (lseek(fd, static_cast<off_t>(from), SEEK_SET) < 0) return false;
+bool CopyRange(Source &src, long long from, long long to, Writer &w) {
+  if (!SourceSeek(src, from)) return false;
   char buf[kChunk];
   long long left = to < 0 ? -1 : to - from;
   while (left != 0 && !w.failed) {
     size_t want = sizeof buf;
     if (left > 0 && static_cast<long long>(want) > left) want = static_cast<size_t>(left);
-    ssize_t n = read(fd, buf, want);
-    if (n < 0 && errno == EINTR) continue;
+    const ssize_t n = SourceRead(src, buf, want);
     if (n < 0) return false;
     if (n == 0) return to < 0;  // the file shrank under us otherwise
     w.Put(std::string_view(buf, static_cast<size_t>(n)));
@@ -225,15 +277,28 @@ struct Edit {
   static constexpr int kMaxPieces = 12;  // the longest edit, a new section, needs 9
   std::string_view pieces[kMaxPieces];
   int count = 0;
+  // A replaced key keeps the spelling it has in the file; a piece points here.
+  char keySpelling[256];
   void Add(std::string_view s) {
     if (count < kMaxPieces) pieces[count++] = s;
   }
 };
 
-int ApplyEdit(const char *path, int srcFd, const struct stat *srcStat, const Edit &edit) {
+// The file with the edit made, through the writer.
+bool WriteEdited(Source *src, const Edit &edit, Writer &w) {
+  bool ok = true;
+  if (src) ok = CopyRange(*src, 0, edit.cutFrom, w);
+  for (int i = 0; ok && i < edit.count; ++i) w.Put(edit.pieces[i]);
+  if (ok && src) ok = CopyRange(*src, edit.cutTo, -1, w);
+  if (ok) w.Flush();
+  return ok && !w.failed;
+}
+
+int ApplyEdit(const char *path, Source *src, const struct stat *srcStat, const Edit &edit) {
   char tmp[4096];
   static unsigned counter = 0;
   int out = -1;
+  PlatFileStepReached(kFileStepCreate, path);
   for (int attempt = 0; attempt < 16 && out < 0; ++attempt) {
     int n = std::snprintf(tmp, sizeof tmp, "%s.%ld-%u.tmp", path, static_cast<long>(getpid()),
                           counter++);
@@ -245,31 +310,35 @@ int ApplyEdit(const char *path, int srcFd, const struct stat *srcStat, const Edi
   bool ok = true;
   if (srcStat) ok = fchmod(out, srcStat->st_mode & 07777) == 0;
   Writer w(out);
-  if (ok && srcFd >= 0) ok = CopyRange(srcFd, 0, edit.cutFrom, w);
-  for (int i = 0; ok && i < edit.count; ++i) w.Put(edit.pieces[i]);
-  if (ok && srcFd >= 0) ok = CopyRange(srcFd, edit.cutTo, -1, w);
-  if (ok) w.Flush();
-  ok = ok && !w.failed && fsync(out) == 0;
+  PlatFileStepReached(kFileStepWrite, tmp);
+  ok = ok && WriteEdited(src, edit, w);
+  PlatFileStepReached(kFileStepFlush, tmp);
+  ok = ok && fsync(out) == 0;
+  PlatFileStepReached(kFileStepClose, tmp);
   ok = (close(out) == 0) && ok;
-  if (ok) ok = rename(tmp, path) == 0;
-  if (!ok) unlink(tmp);
+  if (ok) {
+    PlatFileStepReached(kFileStepRename, path);
+    ok = rename(tmp, path) == 0;
+  }
+  if (!ok) {
+    PlatFileStepReached(kFileStepRemove, tmp);
+    unlink(tmp);
+  }
   return ok ? 1 : 0;
 }
 
-}  // namespace
-
-int PlatGetProfileString(const char *section, const char *key, const char *def, char *buf,
-                         int size, const char *path) {
+// The value of key in section from the file's bytes (src nullptr: there is
+// no file).
+int GetFrom(Source *src, const char *section, const char *key, const char *def, char *buf,
+            int size) {
   if (!buf || size <= 0) return 0;
   buf[0] = '\0';
-  if (!section || !key || !path) return CopyDefault(def, buf, size);
+  if (!section || !key || !src) return CopyDefault(def, buf, size);
   const std::string_view sec = Trim(section);
   const std::string_view name = Trim(key);
-  const int fd = OpenRead(path);
-  if (fd < 0) return CopyDefault(def, buf, size);
 
   Scanner s;
-  s.fd = fd;
+  s.src = src;
   Line line;
   bool inSection = false;
   bool first = true;
@@ -289,14 +358,13 @@ int PlatGetProfileString(const char *section, const char *key, const char *def, 
       v = v.substr(1, v.size() - 2);
     result = CopyOut(v, buf, size);
   }
-  close(fd);
   return result >= 0 ? result : CopyDefault(def, buf, size);
 }
 
-unsigned PlatGetProfileInt(const char *section, const char *key, int def, const char *path) {
-  char text[64];
-  if (PlatGetProfileString(section, key, "", text, sizeof text, path) == 0)
-    return static_cast<unsigned>(def);
+// A value read as an integer: optional sign, digits, wrapping to unsigned;
+// empty gives def.
+unsigned ValueAsInt(const char *text, int def) {
+  if (!*text) return static_cast<unsigned>(def);
   const char *p = text;
   bool negative = false;
   if (*p == '+' || *p == '-') negative = *p++ == '-';
@@ -305,25 +373,23 @@ unsigned PlatGetProfileInt(const char *section, const char *key, int def, const 
   return negative ? 0u - value : value;
 }
 
-int PlatWriteProfileString(const char *section, const char *key, const char *value,
-                           const char *path) {
-  if (!section || !path) return 0;
+enum class Plan { kFail, kUnchanged, kEdit };
+
+// One pass over the file's bytes (src nullptr: there is no file) decides the
+// one edit a write makes.
+Plan PlanWrite(Source *src, const char *section, const char *key, const char *value, Edit &edit) {
+  if (!section) return Plan::kFail;
   const std::string_view sec = Trim(section);
   const std::string_view name = key ? Trim(key) : std::string_view();
-  if (sec.empty() || (key && name.empty())) return 0;
+  if (sec.empty() || (key && name.empty())) return Plan::kFail;
   std::string_view val;
   if (value) {
     while (*value && IsBlank(*value)) ++value;
     val = std::string_view(value, std::strcspn(value, "\r\n"));
   }
 
-  const int fd = OpenRead(path);
-  if (fd < 0 && errno != ENOENT) return 0;
-  struct stat st;
-  const bool haveStat = fd >= 0 && fstat(fd, &st) == 0;
-
-  // One pass over the file notes where the section, its last entry and the key
-  // are, and which line break the file uses.
+  // Where the section, its last entry and the key are, and which line break
+  // the file uses.
   bool crlf = true;
   bool eolKnown = false;
   bool sectionFound = false;
@@ -334,13 +400,12 @@ int PlatWriteProfileString(const char *section, const char *key, const char *val
   bool keyFound = false;
   long long keyStart = 0, keyContentEnd = 0, keyEnd = 0;
   bool keySame = false;
-  char keySpelling[256];
   size_t keySpellingLen = 0;
   long long fileSize = 0;
   bool endsWithBreak = true;
-  if (fd >= 0) {
+  if (src) {
     Scanner s;
-    s.fd = fd;
+    s.src = src;
     Line line;
     bool first = true;
     while (NextLine(s, line)) {
@@ -374,43 +439,29 @@ int PlatWriteProfileString(const char *section, const char *key, const char *val
         keyContentEnd = line.contentEnd;
         keyEnd = line.end;
         keySame = value && p.hasValue && p.value == val;
-        // The key keeps the spelling it has in the file.
-        if (p.name.size() < sizeof keySpelling) {
-          std::memcpy(keySpelling, p.name.data(), p.name.size());
+        if (p.name.size() < sizeof edit.keySpelling) {
+          std::memcpy(edit.keySpelling, p.name.data(), p.name.size());
           keySpellingLen = p.name.size();
         }
       }
     }
-    if (s.failed) {
-      close(fd);
-      return 0;
-    }
+    if (s.failed) return Plan::kFail;
     if (inSection) sectionEnd = fileSize;
   }
 
   const std::string_view eol = crlf ? "\r\n" : "\n";
   const std::string_view keyText =
-      keySpellingLen ? std::string_view(keySpelling, keySpellingLen) : name;
-  Edit edit;
+      keySpellingLen ? std::string_view(edit.keySpelling, keySpellingLen) : name;
   if (!key) {  // delete the section
-    if (!sectionFound) {
-      if (fd >= 0) close(fd);
-      return 1;
-    }
+    if (!sectionFound) return Plan::kUnchanged;
     edit.cutFrom = sectionStart;
     edit.cutTo = sectionEnd;
   } else if (!value) {  // delete the key
-    if (!keyFound) {
-      if (fd >= 0) close(fd);
-      return 1;
-    }
+    if (!keyFound) return Plan::kUnchanged;
     edit.cutFrom = keyStart;
     edit.cutTo = keyEnd;
   } else if (keyFound) {
-    if (keySame) {  // nothing to change: leave the file alone
-      close(fd);
-      return 1;
-    }
+    if (keySame) return Plan::kUnchanged;  // nothing to change: leave the file alone
     edit.cutFrom = keyStart;
     edit.cutTo = keyContentEnd;
     edit.Add(keyText);
@@ -435,7 +486,78 @@ int PlatWriteProfileString(const char *section, const char *key, const char *val
     edit.Add(val);
     edit.Add(eol);
   }
-  const int ok = ApplyEdit(path, fd, haveStat ? &st : nullptr, edit);
-  if (fd >= 0) close(fd);
+  return Plan::kEdit;
+}
+
+}  // namespace
+
+int PlatGetProfileString(const char *section, const char *key, const char *def, char *buf,
+                         int size, const char *path) {
+  if (!buf || size <= 0) return 0;
+  if (!section || !key || !path) return GetFrom(nullptr, section, key, def, buf, size);
+  Source src;
+  src.fd = OpenRead(path);
+  const int n = GetFrom(src.fd >= 0 ? &src : nullptr, section, key, def, buf, size);
+  if (src.fd >= 0) close(src.fd);
+  return n;
+}
+
+unsigned PlatGetProfileInt(const char *section, const char *key, int def, const char *path) {
+  char text[64];
+  PlatGetProfileString(section, key, "", text, sizeof text, path);
+  return ValueAsInt(text, def);
+}
+
+int PlatWriteProfileString(const char *section, const char *key, const char *value,
+                           const char *path) {
+  if (!section || !path) return 0;
+  PlatFileStepReached(kFileStepProfile, path);
+  Source src;
+  src.fd = OpenRead(path);
+  if (src.fd < 0 && errno != ENOENT) return 0;
+  Source *const from = src.fd >= 0 ? &src : nullptr;
+  Edit edit;
+  const Plan plan = PlanWrite(from, section, key, value, edit);
+  int ok = plan == Plan::kUnchanged ? 1 : 0;
+  if (plan == Plan::kEdit) {
+    struct stat st;
+    const bool haveStat = from && fstat(src.fd, &st) == 0;
+    ok = ApplyEdit(path, from, haveStat ? &st : nullptr, edit);
+  }
+  if (src.fd >= 0) close(src.fd);
   return ok;
+}
+
+int PlatProfileTextGetString(const char *text, size_t length, const char *section,
+                             const char *key, const char *def, char *buf, int size) {
+  Source src;
+  src.text = text;
+  src.size = length;
+  return GetFrom(text ? &src : nullptr, section, key, def, buf, size);
+}
+
+unsigned PlatProfileTextGetInt(const char *text, size_t length, const char *section,
+                               const char *key, int def) {
+  char value[64];
+  PlatProfileTextGetString(text, length, section, key, "", value, sizeof value);
+  return ValueAsInt(value, def);
+}
+
+int PlatProfileTextWriteString(const char *text, size_t length, const char *section,
+                               const char *key, const char *value, char *out, size_t outSize,
+                               size_t *outLength) {
+  if (outLength) *outLength = 0;
+  if (!out) return 0;
+  Source src;
+  src.text = text;
+  src.size = text ? length : 0;
+  Source *const from = text ? &src : nullptr;
+  Edit edit;
+  const Plan plan = PlanWrite(from, section, key, value, edit);
+  if (plan == Plan::kFail) return 0;
+  // Unchanged: the edit is still empty and copies the image as it is.
+  Writer w(out, outSize);
+  if (!WriteEdited(from, edit, w)) return 0;
+  if (outLength) *outLength = w.imageLen;
+  return 1;
 }

@@ -61,6 +61,27 @@ class FileHandle {
   HANDLE h_;
 };
 
+PlatFileStepHook g_stepHook;
+
+bool StagingName(const char *name, char *buf, int size) {
+  const int len = std::snprintf(buf, static_cast<size_t>(size), "%s%s", name, kPlatReplaceSuffix);
+  if (len < 0 || len >= size) {
+    buf[0] = '\0';
+    return false;
+  }
+  return true;
+}
+
+bool WriteAll(HANDLE file, const unsigned char *p, int size) {
+  while (size > 0) {
+    DWORD n = 0;
+    if (!WriteFile(file, p, static_cast<DWORD>(size), &n, nullptr) || n == 0) return false;
+    p += n;
+    size -= static_cast<int>(n);
+  }
+  return true;
+}
+
 }  // namespace
 
 int PlatFileExists(const char *name) {
@@ -87,27 +108,86 @@ int PlatReadFile(const char *name, void *buf, int size) {
 int PlatReplaceFile(const char *name, const void *data, int size) {
   if (!name || !*name || size < 0 || (!data && size > 0)) return 0;
   char temp[MAX_PATH + 8];
-  const int len = std::snprintf(temp, sizeof temp, "%s%s", name, kPlatReplaceSuffix);
-  if (len < 0 || len >= static_cast<int>(sizeof temp)) return 0;
+  if (!StagingName(name, temp, sizeof temp)) return 0;
 
   bool ok;
   {
+    PlatFileStepReached(kFileStepCreate, temp);
     FileHandle file(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return 0;
-    const unsigned char *p = static_cast<const unsigned char *>(data);
-    int left = size;
-    ok = true;
-    while (ok && left > 0) {
-      DWORD n = 0;
-      ok = WriteFile(file.Get(), p, static_cast<DWORD>(left), &n, nullptr) && n > 0;
-      p += n;
-      left -= static_cast<int>(n);
-    }
+    PlatFileStepReached(kFileStepWrite, temp);
+    ok = WriteAll(file.Get(), static_cast<const unsigned char *>(data), size);
+    PlatFileStepReached(kFileStepFlush, temp);
     ok = FlushFileBuffers(file.Get()) && ok;
+    PlatFileStepReached(kFileStepClose, temp);
     ok = file.Close() && ok;
   }
-  if (ok && MoveFileExA(temp, name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 1;
-  DeleteFileA(temp);
+  if (ok) {
+    PlatFileStepReached(kFileStepRename, name);
+    if (MoveFileExA(temp, name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 1;
+  }
+  PlatSaveAbandon(temp);
   return 0;
+}
+
+int PlatSaveBegin(const char *name, char *staging, int stagingSize) {
+  if (!name || !*name || !staging || stagingSize <= 0) return 0;
+  if (!StagingName(name, staging, stagingSize)) return 0;
+  // None: the save starts empty.
+  FileHandle in(CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  bool ok;
+  {
+    PlatFileStepReached(kFileStepCreate, staging);
+    FileHandle out(CreateFileA(staging, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    ok = out.Valid();
+    unsigned char chunk[4096];
+    while (ok && in.Valid()) {
+      DWORD n = 0;
+      if (!ReadFile(in.Get(), chunk, sizeof chunk, &n, nullptr)) ok = false;
+      if (!ok || n == 0) break;
+      PlatFileStepReached(kFileStepWrite, staging);
+      ok = WriteAll(out.Get(), chunk, static_cast<int>(n));
+    }
+    if (out.Valid()) {
+      PlatFileStepReached(kFileStepClose, staging);
+      ok = out.Close() && ok;
+    }
+  }
+  if (!ok) PlatSaveAbandon(staging);
+  return ok ? 1 : 0;
+}
+
+int PlatSaveCommit(const char *staging, const char *name) {
+  if (!staging || !*staging || !name || !*name) return 0;
+  // The system's profile functions may keep the file's text in memory.
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, staging);
+  PlatFileStepReached(kFileStepFlush, staging);
+  bool ok;
+  {
+    FileHandle file(CreateFileA(staging, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    ok = file.Valid() && FlushFileBuffers(file.Get());
+    ok = file.Close() && ok;
+  }
+  if (ok) {
+    PlatFileStepReached(kFileStepRename, name);
+    if (MoveFileExA(staging, name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 1;
+  }
+  PlatSaveAbandon(staging);
+  return 0;
+}
+
+void PlatSaveAbandon(const char *staging) {
+  if (!staging || !*staging) return;
+  PlatFileStepReached(kFileStepRemove, staging);
+  DeleteFileA(staging);
+}
+
+void PlatSetFileStepHook(PlatFileStepHook hook) { g_stepHook = hook; }
+
+void PlatFileStepReached(int step, const char *name) {
+  if (g_stepHook) g_stepHook(step, name);
 }

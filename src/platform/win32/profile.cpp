@@ -1,5 +1,7 @@
 #include "platform/profile.h"
 
+#include "platform/files.h"
+
 #include <windows.h>
 
 #include <cstring>
@@ -47,5 +49,6 @@ int PlatWriteProfileString(const char *section, const char *key, const char *val
     cut[n] = '\0';
     value = cut;
   }
+  PlatFileStepReached(kFileStepProfile, path);
   return WritePrivateProfileStringA(section, key, value, path) ? 1 : 0;
 }
