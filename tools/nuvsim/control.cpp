@@ -134,7 +134,7 @@ const char *controlHelp() {
          "  fault off  seed <n>  silent on|off  wrongport on|off\n"
          "  service <n>  firstcall <0|1>  signature <text>  version <text>|client\n"
          "  sizeorder net|le  redirectpush on|off  retry <seconds> <count>\n"
-         "  flood calls|short|letters|oversize|mixed <count> <per second>\n"
+         "  flood calls|short|letters|oversize|mixed|empty <count> <per second> [foreign]\n"
          "  stats  status  help  quit";
 }
 
@@ -211,9 +211,13 @@ ControlResult runControl(Simulator &sim, std::string_view line, std::string_view
   if (cmd == "flood") {
     FloodKind kind;
     long count = 0, rate = 0;
+    const char *usage = "usage: flood calls|short|letters|oversize|mixed|empty <count> <per second> [foreign]";
     if (!parseFloodKind(nextWord(rest), &kind) || !parseInt(nextWord(rest), 1, 100000000L, count) ||
         !parseInt(nextWord(rest), 1, 1000000L, rate))
-      return fail(reply, "usage: flood calls|short|letters|oversize|mixed <count> <per second>");
+      return fail(reply, usage);
+    const std::string_view from_ = nextWord(rest);
+    if ((!from_.empty() && from_ != "foreign") || !trim(rest).empty()) return fail(reply, usage);
+    const bool foreign = from_ == "foreign";
     // Without @N: the first server that has a logged-in client.
     int from = target;
     for (int s = 0; from == kAllServers && s < sim.serverCount(); ++s)
@@ -222,9 +226,10 @@ ControlResult runControl(Simulator &sim, std::string_view line, std::string_view
     if (from == kAllServers) return fail(reply, "no server has a logged-in client");
     int clients = 0;
     for (int i = 0; i < sim.peerCount(from); ++i) clients += sim.peer(from, i)->loggedIn ? 1 : 0;
-    if (sim.startFlood(from, kind, uint64_t(count), uint64_t(rate)) != kSimOk) return fail(reply, "bad server index");
-    reply = "flood of " + std::to_string(count) + " from S" + std::to_string(from) + " to " +
-            std::to_string(clients) + " client(s)";
+    if (sim.startFlood(from, kind, uint64_t(count), uint64_t(rate), foreign) != kSimOk)
+      return fail(reply, "bad server index");
+    reply = "flood of " + std::to_string(count) + " from S" + std::to_string(from) +
+            (foreign ? "'s second port" : "") + " to " + std::to_string(clients) + " client(s)";
     return kControlOk;
   }
   const std::string_view arg = nextWord(rest);

@@ -45,6 +45,7 @@ std::string formatStats(const Stats &s) {
     out += std::string(" ") + names[i] + "=" + std::to_string(s.decisionsBy[i]) + "/" +
            std::to_string(s.repeatsBy[i]);
   out += " flood=" + std::to_string(s.floodSent);
+  out += " second-port-in=" + std::to_string(s.secondPortIn);
   return out;
 }
 
@@ -56,7 +57,8 @@ bool parseFloodKind(std::string_view text, FloodKind *kind) {
                {"short", FloodKind::Short},
                {"letters", FloodKind::Letters},
                {"oversize", FloodKind::Oversize},
-               {"mixed", FloodKind::Mixed}};
+               {"mixed", FloodKind::Mixed},
+               {"empty", FloodKind::Empty}};
   for (const auto &n : names)
     if (text == n.name) {
       *kind = n.kind;
@@ -84,9 +86,11 @@ void Simulator::remember(Peer &peer, int sequence, char command, std::string_vie
                 payload.data());
 }
 
-int Simulator::startFlood(int server, FloodKind kind, uint64_t count, uint64_t ratePerSecond) {
+int Simulator::startFlood(int server, FloodKind kind, uint64_t count, uint64_t ratePerSecond,
+                          bool foreign) {
   if (!valid(server) || ratePerSecond == 0) return kSimBadArgument;
   flood_ = Flood{};
+  flood_.foreign = foreign;
   flood_.server = server;
   flood_.kind = kind;
   flood_.left = count;
@@ -151,6 +155,9 @@ void Simulator::floodOne(int server, int pi, uint64_t n) {
       len = size_t(encodePacket(o, buf, kOversize));
       break;
     }
+    case FloodKind::Empty:
+      len = 0;
+      break;
     case FloodKind::Oversize:
     case FloodKind::Mixed: {
       formatSequence(unsigned(n % 1000), o.sequence);
@@ -167,10 +174,14 @@ void Simulator::floodOne(int server, int pi, uint64_t n) {
     }
   }
   ++stats_.floodSent;
+  const bool alt = flood_.foreign || s.behaviour.wrongPort;
   if (recordFlood_) {
-    wireSend(server, peer.addr, peer.port, buf, len, "flood", Fate::Normal);
+    const int sent = udpSendTo(alt ? s.altSock : s.sock, buf, len, peer.addr, peer.port);
+    addRecord(Direction::Out, server, peer.addr, peer.port, alt ? s.altPort : s.port,
+              sent == int(len) ? Fate::Normal : Fate::SendFailed, buf, len,
+              flood_.foreign ? "foreign flood" : "flood");
   } else {
-    udpSendTo(s.behaviour.wrongPort ? s.altSock : s.sock, buf, len, peer.addr, peer.port);
+    udpSendTo(alt ? s.altSock : s.sock, buf, len, peer.addr, peer.port);
   }
 }
 
@@ -649,6 +660,7 @@ int Simulator::poll(int timeoutMs) {
       uint16_t port = 0;
       const int n = udpRecvFrom(pollSocks_[i], recvBuffer_.data(), recvBuffer_.size(), &addr, &port);
       if (n < 0) break;
+      if (i % 2) ++stats_.secondPortIn;
       receive(server, localPort, addr, port, recvBuffer_.data(), size_t(n));
       ++handled;
     }

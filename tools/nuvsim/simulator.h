@@ -124,11 +124,14 @@ struct Stats {
   uint64_t decisionsBy[4] = {};   // index: decisionIndex(command)
   uint64_t repeatsBy[4] = {};
   uint64_t floodSent = 0;         // datagrams of floods sent so far
+  // Datagrams that arrived at a server's second socket: a client's answers
+  // to a sender it does not know (a foreign flood) land there.
+  uint64_t secondPortIn = 0;
 };
 // 0..3 for PIGNORE, PACKN, PACCEPT, PACKN2; -1 for any other letter.
 int decisionIndex(char command);
-// "decisions=N repeats=M PIGNORE=a/b PACKN=... PACCEPT=... PACKN2=... flood=F"
-// (per command: acted on / repeats).
+// "decisions=N repeats=M PIGNORE=a/b PACKN=... PACCEPT=... PACKN2=... flood=F
+// second-port-in=K" (per command: acted on / repeats).
 std::string formatStats(const Stats &s);
 
 // What a flood sends, at a steady rate, to every client a server knows.
@@ -137,7 +140,8 @@ enum class FloodKind {
   Short,      // datagrams shorter than a header
   Letters,    // well-formed datagrams with letters outside 'a' to 's'
   Oversize,   // datagrams larger than any receive buffer of the client (12000 bytes)
-  Mixed,      // the four in turn
+  Mixed,      // the four above in turn
+  Empty,      // datagrams of no bytes at all
 };
 bool parseFloodKind(std::string_view text, FloodKind *kind);
 
@@ -210,7 +214,10 @@ class Simulator {
   // advanceMs moves time (the first at once). Replaces a running flood.
   // Flood datagrams are recorded only when recordFlood is set (the default
   // is off, so that a long flood does not crowd out the record).
-  int startFlood(int server, FloodKind kind, uint64_t count, uint64_t ratePerSecond);
+  // With foreign set the datagrams leave from the server's second socket, a
+  // sender the clients do not know (whatever wrongport says).
+  int startFlood(int server, FloodKind kind, uint64_t count, uint64_t ratePerSecond,
+                 bool foreign = false);
   bool flooding() const { return flood_.left > 0; }
   void setRecordFlood(bool on) { recordFlood_ = on; }
 
@@ -300,6 +307,7 @@ class Simulator {
     uint64_t rate = 0;
     uint64_t sent = 0;
     int64_t startMs = 0;
+    bool foreign = false;
   };
   Flood flood_;
   bool recordFlood_ = false;

@@ -58,7 +58,7 @@ TEST_F(SimTest, ResentDecisionIsAcknowledgedButActedOnOnce) {
   EXPECT_EQ(st.repeatsBy[decisionIndex('c')], 1u);
   EXPECT_EQ(st.decisionsBy[decisionIndex('d')], 1u);
   EXPECT_EQ(st.decisionsBy[decisionIndex('r')], 1u);
-  EXPECT_EQ(formatStats(st), "decisions=6 repeats=3 PIGNORE=1/1 PACKN=1/0 PACCEPT=3/2 PACKN2=1/0 flood=0");
+  EXPECT_EQ(formatStats(st), "decisions=6 repeats=3 PIGNORE=1/1 PACKN=1/0 PACCEPT=3/2 PACKN2=1/0 flood=0 second-port-in=0");
 }
 
 TEST_F(SimTest, NewLoginStartsANewCountOfDecisions) {
@@ -136,14 +136,45 @@ TEST_F(SimTest, StatsAndFloodControlLines) {
   EXPECT_EQ(runControl(sim_, "flood calls 5 100", "", reply), kControlError);
   EXPECT_EQ(reply, "no server has a logged-in client");
   login();
-  for (const char *bad : {"flood", "flood storm 5 100", "flood calls 0 100", "flood calls 5 0", "flood calls x 1"})
+  for (const char *bad : {"flood", "flood storm 5 100", "flood calls 0 100", "flood calls 5 0", "flood calls x 1",
+                          "flood calls 5 100 abroad", "flood calls 5 100 foreign more"})
     EXPECT_EQ(runControl(sim_, bad, "", reply), kControlError) << bad;
   ASSERT_EQ(runControl(sim_, "flood mixed 8 100000", "", reply), kControlOk) << reply;
   EXPECT_EQ(reply, "flood of 8 from S0 to 1 client(s)");
   sim_.advanceMs(1);
   EXPECT_EQ(client_.receive(8, 500).size(), 8u);
   ASSERT_EQ(runControl(sim_, "stats", "", reply), kControlOk);
-  EXPECT_EQ(reply, "decisions=0 repeats=0 PIGNORE=0/0 PACKN=0/0 PACCEPT=0/0 PACKN2=0/0 flood=8");
+  EXPECT_EQ(reply, "decisions=0 repeats=0 PIGNORE=0/0 PACKN=0/0 PACCEPT=0/0 PACKN2=0/0 flood=8 second-port-in=0");
+}
+
+// A hostile sender: the flood leaves from the second socket, whose port the
+// client does not know; whatever the client sends back to it is counted.
+TEST_F(SimTest, ForeignFloodComesFromTheSecondPortAndCountsAnswers) {
+  login();
+  std::string reply;
+  ASSERT_EQ(runControl(sim_, "flood empty 4 100000 foreign", "", reply), kControlOk) << reply;
+  EXPECT_EQ(reply, "flood of 4 from S0's second port to 1 client(s)");
+  sim_.advanceMs(1);
+  const auto got = client_.receive(4, 500);
+  ASSERT_EQ(got.size(), 4u);
+  for (const auto &d : got) {
+    EXPECT_EQ(d.bytes.size(), 0u);
+    EXPECT_EQ(d.fromPort, sim_.serverWrongPort(0));
+  }
+  EXPECT_EQ(sim_.stats().secondPortIn, 0u);
+  // An answer to the foreign sender, and one to the server itself.
+  client_.send(sim_.serverWrongPort(0), clientPacket("7.0", "5551234567", "002", 'p', ""));
+  deliver(clientPacket("7.0", "5551234567", "003", 'q', ""));
+  for (int i = 0; i < 20 && sim_.stats().secondPortIn == 0; ++i) sim_.poll(100);
+  EXPECT_EQ(sim_.stats().secondPortIn, 1u);
+
+  // Without "foreign" a flood comes from the server's own port.
+  ASSERT_EQ(runControl(sim_, "flood calls 1 10", "", reply), kControlOk) << reply;
+  const auto own = client_.receive(2, 500);  // the flood call (and the VALID of the DUTY)
+  bool call = false;
+  for (const auto &d : own)
+    if (d.bytes.size() > 25 && d.bytes[25] == 'j') call = d.fromPort == sim_.serverPort(0);
+  EXPECT_TRUE(call);
 }
 
 }  // namespace
