@@ -205,6 +205,8 @@ int NuvProtoInit(NuvProtoLogin *login, const NuvProtoParams *params) {
   DropTableAndSlots(login);
   login->nextSessionId = 1;
   login->nextServerIndex = 0;
+  std::memset(login->delivered, 0, sizeof login->delivered);
+  login->deliveredNext = 0;
   // Bounded copies; the fixed fields need no terminator when full.
   CopyField(login->password, sizeof login->password, params->password);
   CopyField(login->userId, sizeof login->userId, params->userId);
@@ -508,9 +510,41 @@ int NuvProtoHandleDatagram(NuvProtoLogin *login, int length, NuvProtoSession **o
     default:
       break;
   }
+  if (NuvProtoRepeatedDelivery(login, login->local.source, packet, payload)) {
+    Debug_MessageListString(kTraceRepeatedPacket);
+    return NUV_OK_NOTHING;
+  }
   if (outSession) *outSession = session;
   if (outPacket) *outPacket = packet;
   return NUV_OK;
+}
+
+bool NuvProtoRepeatedDelivery(NuvProtoLogin *login, const PlatSockAddr &source,
+                              const uint8_t *packet, std::string_view payload) {
+  const char command = NuvPacketCommand(packet);
+  if (command != CMD_PINCOMING && command != CMD_PDISCONNECT && command != CMD_MESSAGE) return false;
+  // The text up to its NUL, at most as much as is remembered.
+  payload = payload.substr(0, strnlen(payload.data(), payload.size()));
+  if (payload.size() > static_cast<size_t>(kNuvDeliveredPayloadMax))
+    payload = payload.substr(0, kNuvDeliveredPayloadMax);
+  const uint8_t *sequence = packet + kPacketSequenceOffset;
+  for (const NuvProtoDelivered &d : login->delivered) {
+    if (!d.used || d.command != command || !UdpSameEndpoint(d.source, source)) continue;
+    if (payload != std::string_view(d.payload)) continue;
+    if (command == CMD_PINCOMING || std::memcmp(d.sequence, sequence, kPacketSequenceSize) == 0)
+      return true;
+  }
+  int next = login->deliveredNext;
+  if (next < 0 || next >= kNuvDeliveredMemory) next = 0;
+  NuvProtoDelivered &d = login->delivered[next];
+  login->deliveredNext = (next + 1) % kNuvDeliveredMemory;
+  d.used = 1;
+  d.source = source;
+  d.command = command;
+  std::memcpy(d.sequence, sequence, kPacketSequenceSize);
+  if (!payload.empty()) std::memcpy(d.payload, payload.data(), payload.size());
+  d.payload[payload.size()] = 0;
+  return false;
 }
 
 // -------------------------------------------------------------- clusters

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "protocol/packet.h"
 #include "protocol/udp.h"
@@ -60,6 +61,20 @@ struct NuvProtoPending {
   uint8_t packet[kNuvSlotPacketSize];
 };
 
+// A packet lately handed to the application, remembered so that a repeat of
+// it (the server's resend after a lost VALID, or a copy doubled on the way)
+// is acknowledged again but not acted on twice: no second pop-up for one
+// call, no second message window for one message.
+constexpr int kNuvDeliveredMemory = 32;
+constexpr int kNuvDeliveredPayloadMax = 96;  // characters compared
+struct NuvProtoDelivered {
+  int used;
+  PlatSockAddr source;    // the server that sent it
+  char command;
+  uint8_t sequence[kPacketSequenceSize];
+  char payload[kNuvDeliveredPayloadMax + 1];
+};
+
 struct NuvProtoParams {
   const char *userId;     // digits only
   const char *password;
@@ -108,6 +123,9 @@ struct NuvProtoLogin {
   uint8_t receiveBuffer[kNuvReceiveBufferSize + 1];
   NuvProtoPending pending[kNuvPendingSlots];
   NuvProtoFallbackFn fallbackCallback;
+  // The latest deliveries of calls, call ends and messages (a ring).
+  NuvProtoDelivered delivered[kNuvDeliveredMemory];
+  int deliveredNext;
 };
 
 extern NuvProtoLogin nuvLogin;
@@ -180,6 +198,14 @@ int NuvProtoSlotLength(const NuvProtoPending *slot);
 int ResendSlot(NuvProtoLogin *login, NuvProtoSession *session, NuvProtoPending *slot);
 // Number of slots holding a kept packet.
 int NuvProtoQueuedPackets(const NuvProtoLogin *login);
+// Whether a received packet repeats one already handed to the application,
+// and if not, remembers it. A call (PINCOMING) repeats an earlier one from the
+// same server with the same text, whatever its sequence: a server that
+// starts its count anew still names the call by the same identifier. A call
+// end (PDISCONNECT) or a message (MESSAGE) repeats when sequence and text
+// are the same too. Other commands are never taken for repeats.
+bool NuvProtoRepeatedDelivery(NuvProtoLogin *login, const PlatSockAddr &source,
+                              const uint8_t *packet, std::string_view payload);
 
 // --- Server lists and protocol settings -----------------------------------
 

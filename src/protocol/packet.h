@@ -78,6 +78,7 @@ constexpr const char *kTraceHtonlWarning = "Warning: Server sent DataSize withou
 constexpr const char *kTraceBadDataSize = "Dropped packet with invalid DataSize\r\n";
 constexpr const char *kTraceUnknownCommand =
     "Warning: protocol level dropped packet with unknown command\r\n";
+constexpr const char *kTraceRepeatedPacket = "Repeated packet acknowledged, not delivered again\r\n";
 
 // ---------------------------------------------------------------------------
 // Building outgoing packets.

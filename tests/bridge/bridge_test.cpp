@@ -48,7 +48,8 @@ TEST_F(Bridge, CallsAndEndedCallsGoToThePopUpOfTheServiceType) {
     nuvLogin.service = c.service;
     nuvLogin.firstCallReceived = 0;
     hooks = HookLog{};
-    const std::string call = "42:Alice Smith:2045551212:1999-03-15-1432";
+    // A call of its own each time: the same call again would be a repeat.
+    const std::string call = std::to_string(seq) + ":Alice Smith:2045551212:1999-03-15-1432";
     EXPECT_EQ(Deliver(a, MakeDatagram('j', std::to_string(seq++), call)), 0);
     EXPECT_EQ(Deliver(a, MakeDatagram('k', std::to_string(seq++), "42:gone")), 0);
     EXPECT_EQ(a.Commands(), "pp") << "both acknowledged";

@@ -142,6 +142,54 @@ TEST_F(Engine, DeliversCallsAfterAcknowledgingThem) {
   EXPECT_EQ(s.Commands(), "pp");
 }
 
+// Under loss a server sends a call again when its VALID was lost, and the
+// network may double a datagram: each copy is acknowledged, the application
+// gets the call once (one pop-up, one decision).
+TEST_F(Engine, RepeatsAreAcknowledgedButDeliveredOnce) {
+  Server a, b;
+  ASSERT_EQ(Install(0, {&a, &b}), 0);
+  ASSERT_EQ(LogIn(a), 0x60000001);
+  ASSERT_EQ(LogIn(b), 1);
+  const char *call = "77:John Smith:5559876543:1999-03-15-1432";
+  struct Step {
+    const char *what;
+    Server *from;
+    char command;
+    const char *seq;
+    const char *payload;
+    int want;  // 0 delivered, 1 acknowledged only
+  } steps[] = {
+      {"a call", &a, 'j', "012", call, 0},
+      {"the same copy again", &a, 'j', "012", call, 1},
+      {"resent with a new sequence", &a, 'j', "013", call, 1},
+      {"the same call from another server", &b, 'j', "012", call, 0},
+      {"another call", &a, 'j', "014", "78:Jane Roe:5551112222:1999-03-15-1433", 0},
+      {"the call ends", &a, 'k', "015", "77", 0},
+      {"its end again", &a, 'k', "015", "77", 1},
+      {"an end with another sequence", &a, 'k', "016", "77", 0},
+      {"a message", &a, 'm', "017", "Hello", 0},
+      {"the message again", &a, 'm', "017", "Hello", 1},
+      {"the same text as a new message", &a, 'm', "018", "Hello", 0},
+      {"a SUCCESS is never taken for a repeat", &a, 'h', "019", "", 0},
+      {"nor is its copy", &a, 'h', "019", "", 0},
+  };
+  for (const Step &st : steps) {
+    TraceLog trace;
+    EXPECT_EQ(Deliver(*st.from, Make(st.command, st.seq, st.payload)), st.want) << st.what;
+    EXPECT_EQ(st.from->Commands(), "p") << st.what << ": acknowledged";
+    EXPECT_EQ(trace.Has("Repeated packet acknowledged, not delivered again"), st.want == 1) << st.what;
+  }
+
+  // The memory is a ring of the latest deliveries: after 32 other calls the
+  // first one counts as new again.
+  for (int i = 0; i < kNuvDeliveredMemory; ++i) {
+    const std::string other = std::to_string(1000 + i) + ":Caller:5550000000:1999-03-15-1432";
+    ASSERT_EQ(Deliver(a, Make('j', "100", other)), 0) << i;
+  }
+  a.Drain();
+  EXPECT_EQ(Deliver(a, Make('j', "200", call)), 0);
+}
+
 TEST_F(Engine, DropsWhatTheDatagramRulesRefuse) {
   Server s, stranger;
   ASSERT_EQ(Install(0, {&s}), 0);
@@ -180,7 +228,8 @@ TEST_F(Engine, ReadsDataSizeInEitherByteOrder) {
   s.Drain();
   for (bool littleEndian : {false, true}) {
     TraceLog trace;
-    EXPECT_EQ(Deliver(s, Make('m', "003", "abcd", "7.0", littleEndian)), 0);
+    // Two messages (the same sequence twice would be one message repeated).
+    EXPECT_EQ(Deliver(s, Make('m', littleEndian ? "004" : "003", "abcd", "7.0", littleEndian)), 0);
     EXPECT_EQ(trace.Has("Warning: Server sent DataSize without htonl():\r\n"), littleEndian);
     EXPECT_STREQ(reinterpret_cast<char *>(packet + 32), "abcd");
     // Converted in place to the processor's order for the layers above.
