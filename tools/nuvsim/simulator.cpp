@@ -488,7 +488,12 @@ void Simulator::handle(int server, uint16_t localPort, uint32_t addr, uint16_t p
       remember(peer, seq, p.command, p.payload);
       ++stats_.decisions;
       ++stats_.decisionsBy[k];
-      reply(server, pi, s.behaviour.decision, "", "decision");
+      // The answer's note names the call it answers, so that a record can
+      // tell which SUCCESS belongs to which decision.
+      const std::string_view payload(p.payload);
+      const size_t colon = payload.find(':');
+      const std::string note = "decision " + std::string(payload.substr(0, colon < 24 ? colon : 24));
+      reply(server, pi, s.behaviour.decision, "", note);
       break;
     }
     default:
