@@ -226,7 +226,7 @@ def write_ini(workdir, ports, service=None):
 # Time-out 3 s, one resend, keep-alive every 2 s: a silent server is lost
 # after 7 s (the stored settings allow no keep-alive under 5 s).
 TIME_PUSH = 'config time 3:1:2'
-SUCCESS_LOGIN = r'S{} OUT .* SUCCESS .*\(login\)'
+SUCCESS_LOGIN = r'S{} OUT .* SUCCESS .*\(login[^)]*\)'
 LOGIN_IN = r'S{} IN .* LOGIN '
 
 
@@ -393,7 +393,7 @@ def run_cli(args):
             if verb:
                 if not sim.lines.wait(rf' IN .* [a-s] {verb} .*"{call_id}[:"]', sim_mark, args.timeout)[0]:
                     raise Failure(f'call {call_id}: the simulator did not receive the {kind}')
-                if not sim.lines.wait(r' OUT .* SUCCESS .*\(decision\)', sim_mark, args.timeout)[0]:
+                if not sim.lines.wait(r' OUT .* SUCCESS .*\(decision[^)]*\)', sim_mark, args.timeout)[0]:
                     raise Failure(f'call {call_id}: no SUCCESS to the {kind}')
                 decided += 1
             calls += 1
