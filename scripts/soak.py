@@ -704,7 +704,8 @@ def main():
     if args.client == 'win' and not args.inside:
         # A private display and Wine prefix around the whole run.
         argv = ['bash', os.path.join(ROOT, 'tests', 'soak', 'wine_env.sh'), args.build,
-                sys.executable, os.path.abspath(__file__)] + sys.argv[1:] + ['--inside']
+                sys.executable, os.path.abspath(__file__)] + sys.argv[1:] + \
+               ['--build', args.build, '--sim', args.sim, '--inside']
         return subprocess.call(argv)
 
     for path in [args.sim] + ([os.path.join(args.build, 'tools', 'nuvcli', 'nuvcli')] if args.client == 'cli'

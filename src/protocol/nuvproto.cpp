@@ -235,6 +235,12 @@ int NuvProtoInit(NuvProtoLogin *login, const NuvProtoParams *params) {
 int NuvProtoSendPacket(NuvProtoLogin *login, NuvProtoSession *session, int command,
                        const char *text, int a, int b, int timeoutOverride) {
   if (!session) return ESESS;
+  // A LOGIN starts the session's count of sequences anew. Requests kept from
+  // before it are given up, as the one that made the session count as lost
+  // is: sent again after the new login, they would carry numbers of the old
+  // count, which the server takes for new requests (and which the new count
+  // uses again), so one decision could be acted on twice.
+  if (command == CMD_LOGIN) FreeSessionSlots(login, session->id);
   const int index = FindFreeSlot(login);
   if (index < 0) return EDROP;
   NuvProtoPending *slot = &login->pending[index];

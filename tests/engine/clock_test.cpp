@@ -113,6 +113,30 @@ TEST_F(Clock, UnacknowledgedRequestIsResentOnceThenTheSessionLogsInAgain) {
   for (const std::string &line : t.perServer[0]) EXPECT_EQ(line.find('d'), line == "10:da" ? 3u : std::string::npos);
 }
 
+// A LOGIN starts the sequences anew: a request kept from before it must not
+// go out again after the new login with a number of the old count, which a
+// server takes for a new request (one decision acted on twice).
+TEST_F(Clock, RequestsKeptBeforeANewLoginAreNotSentAfterIt) {
+  Server a;
+  ASSERT_EQ(Install(0, {&a}), 0);
+  ASSERT_EQ(LogIn(a), 0x60000001);
+  ASSERT_EQ(NuvProtoSendPacket(login, SessionOf(a), 'd', nullptr, 5, 0, 0), 0);
+  ASSERT_EQ(NuvProtoSendPacket(login, SessionOf(a), 'c', nullptr, 6, 0, 0), 0);
+  a.Drain();
+  EXPECT_EQ(NuvProtoQueuedPackets(login), 2);
+  // The server asks for a new login before it acknowledged either.
+  EXPECT_EQ(Deliver(a, Make('g', "010", "")), 1);
+  Dgram ack;
+  ASSERT_TRUE(a.Next(&ack));
+  EXPECT_EQ(ack.cmd, 'p');
+  EXPECT_EQ(NuvProtoQueuedPackets(login), 1);  // the LOGIN alone
+  ASSERT_EQ(LogIn(a), 0x60000001);
+  const Timeline t = Run(30, {&a});
+  EXPECT_TRUE(t.perServer[0].empty());
+  EXPECT_EQ(NuvProtoQueuedPackets(login), 0);
+  EXPECT_EQ(SessionOf(a)->loginState, kNuvLoggedIn);
+}
+
 TEST_F(Clock, FailedResendUsesUpNoResend) {
   Server a;
   ASSERT_EQ(Install(0, {&a}), 0);
