@@ -65,7 +65,7 @@ struct NuvProtoPending {
 // it (the server's resend after a lost VALID, or a copy doubled on the way)
 // is acknowledged again but not acted on twice: no second pop-up for one
 // call, no second message window for one message.
-constexpr int kNuvDeliveredMemory = 32;
+constexpr int kNuvDeliveredMemory = 64;
 constexpr int kNuvDeliveredPayloadMax = 96;  // characters compared
 struct NuvProtoDelivered {
   int used;

@@ -180,7 +180,7 @@ TEST_F(Engine, RepeatsAreAcknowledgedButDeliveredOnce) {
     EXPECT_EQ(trace.Has("Repeated packet acknowledged, not delivered again"), st.want == 1) << st.what;
   }
 
-  // The memory is a ring of the latest deliveries: after 32 other calls the
+  // The memory is a ring of the latest deliveries: after 64 other calls the
   // first one counts as new again.
   for (int i = 0; i < kNuvDeliveredMemory; ++i) {
     const std::string other = std::to_string(1000 + i) + ":Caller:5550000000:1999-03-15-1432";

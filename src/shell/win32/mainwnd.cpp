@@ -24,6 +24,7 @@
 #include "shell/main_layout.h"
 #include "shell/main_timer.h"
 #include "shell/msgbox.h"
+#include "shell/receive_error.h"
 #include "shell/win32/shell.h"
 #include "skin/bands_generated.h"
 #include "skin/win32/button_layer.h"
@@ -262,10 +263,7 @@ LRESULT Do_WM_PARENTNOTIFY_Main(HWND window, UINT, WPARAM wParam, LPARAM lParam)
 LRESULT Do_WSA_ASYNC(HWND, UINT, WPARAM, LPARAM lParam) {
   if (WSAGETSELECTEVENT(lParam) != FD_READ) return 0;
   const int status = NuvProtoProcessIncoming(&nuvLogin);
-  if (status != 0) {
-    Debug_MessageListProtoErr(status);
-    stringMessageBox(nullptr, 1437, 1439, kMbIconError);
-  }
+  if (status != 0) ReportReceiveError(status);
   return 0;
 }
 
