@@ -52,3 +52,20 @@ disassembly=$($objdump -d --start-address=0x$start "$dll")
 body=$(awk '/^[0-9a-f]+ <.*>:$/{n++} n==1 && /^$/{exit} n==1' <<<"$disassembly")
 grep -Eq 'ret[[:space:]]+\$0x4$' <<<"$body" || fail "GetPass does not remove its argument (no 'ret \$0x4')"
 echo "check-win32: nuvsetup.dll is a stand-alone 32-bit DLL exporting GetPass (standard call, 4-byte argument)"
+
+# The manifests: the client's as the process's own (RT_MANIFEST 1), the
+# module's as its isolation manifest (RT_MANIFEST 2), each exactly the file
+# in resources/.
+resources=$(cd "$(dirname "$0")/../resources" && pwd)
+for pair in nuvmain.exe:1:nuvmain.manifest nuvsetup.dll:2:nuvsetup.manifest; do
+  IFS=: read -r file id manifest <<<"$pair"
+  wrestool -x --raw --type=24 --name="$id" "$dir/$file" 2>/dev/null | cmp -s - "$resources/$manifest" ||
+    fail "$file does not carry resources/$manifest as RT_MANIFEST $id"
+done
+echo "check-win32: nuvmain.exe and nuvsetup.dll carry their manifests"
+
+# The release ZIP packed from these files (the target "package").
+zips=("$dir"/NUV-*-win32.zip)
+[ ${#zips[@]} = 1 ] && [ -f "${zips[0]}" ] ||
+  fail "expected one NUV-<version>-win32.zip in $dir (cmake --build $dir --target package)"
+"$(dirname "$0")/check-package.sh" "${zips[0]}" i386

@@ -12,7 +12,7 @@ if [ "${1:-all}" != native ]; then
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
     binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     wine wine64 xvfb xauth xdotool imagemagick x11-utils
-    librsvg2-bin icoutils fonts-wine fonts-dejavu-core fonts-dejavu-extra python3
+    librsvg2-bin icoutils fonts-wine fonts-dejavu-core fonts-dejavu-extra python3 unzip
   )
 fi
 

@@ -65,7 +65,7 @@ struct Table {
 
 // ---------------------------------------------------------------------------
 // What the user does, step by step.
-enum Op { kExpectText, kExpectLimit, kType, kLeaveNumber, kPress, kAnswer, kExpectFocus, kCapture };
+enum Op { kExpectText, kExpectLimit, kType, kLeaveNumber, kPress, kAnswer, kExpectFocus, kCapture, kExpectControls6 };
 struct Step {
   Op op;
   int id;              // control, button or the message box's answer
@@ -234,6 +234,25 @@ bool DoStep(DWORD thread, HWND dlg, const Step &s) {
     case kExpectFocus:
       if (!WaitFocus(thread, GetDlgItem(dlg, s.id))) return Fail("focus not on", std::to_string(s.id)), false;
       return true;
+    case kExpectControls6: {
+      // The control's window procedure is in the module that made its class:
+      // comctl32 under the module's own manifest, user32 without it (this
+      // host has no manifest of its own).
+      HWND control = GetDlgItem(dlg, s.id);
+      // Asked in the window's own character set, or the answer is a handle
+      // to a translating stub rather than the procedure.
+      const LONG_PTR address = IsWindowUnicode(control) ? GetWindowLongPtrW(control, GWLP_WNDPROC)
+                                                        : GetWindowLongPtrA(control, GWLP_WNDPROC);
+      const auto proc = reinterpret_cast<LPCSTR>(address);
+      HMODULE owner = nullptr;
+      char path[MAX_PATH] = "";
+      if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                             proc, &owner))
+        GetModuleFileNameA(owner, path, sizeof path);
+      CharLowerA(path);
+      if (!std::strstr(path, "comctl32")) return Fail("control not from the common controls 6", path), false;
+      return true;
+    }
     case kCapture:
       if (capturePath && !CaptureWindow(dlg, capturePath)) Fail("capture", capturePath);
       return true;
@@ -336,6 +355,7 @@ void Cases(GetPassFn getPass) {
         {kExpectText, 106, "NUV Number:", nullptr},   {kExpectText, 103, "New Password:", nullptr},
         {kExpectText, 102, "Confirm New Password:", nullptr},
         {kExpectText, IDOK, "&Next >", nullptr},       {kExpectText, IDCANCEL, "&Cancel", nullptr},
+        {kExpectControls6, IDOK, nullptr, nullptr},
         {kCapture, 0, nullptr, nullptr},              {kPress, IDOK, nullptr, nullptr},
     };
     Steps(getPass, &t.header, steps);

@@ -168,6 +168,33 @@ INT_PTR CALLBACK PasswordDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 
 }  // namespace
 
+// The module's own manifest (RT_MANIFEST 2) made active for the length of
+// the dialog: its controls come from version 6 of the common controls
+// whatever the installer's process was started with. Without a context (an
+// older system) the dialog is shown all the same.
+class ModuleContext {
+ public:
+  explicit ModuleContext(HINSTANCE module) {
+    ACTCTXA request = {};
+    request.cbSize = sizeof request;
+    request.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.hModule = module;
+    request.lpResourceName = MAKEINTRESOURCEA(2);
+    context_ = CreateActCtxA(&request);
+    if (context_ != INVALID_HANDLE_VALUE && !ActivateActCtx(context_, &cookie_)) cookie_ = 0;
+  }
+  ~ModuleContext() {
+    if (cookie_) DeactivateActCtx(0, cookie_);
+    if (context_ != INVALID_HANDLE_VALUE) ReleaseActCtx(context_);
+  }
+  ModuleContext(const ModuleContext &) = delete;
+  ModuleContext &operator=(const ModuleContext &) = delete;
+
+ private:
+  HANDLE context_ = INVALID_HANDLE_VALUE;
+  ULONG_PTR cookie_ = 0;
+};
+
 extern "C" {
 
 BOOL WINAPI DllEntryPoint(HINSTANCE instance, DWORD, LPVOID) {
@@ -185,7 +212,11 @@ int WINAPI GetPass(InstallerVarTable *table) {
   GetVariable(table, "NUVNUMBER", NumberValue, sizeof NumberValue);
 
   EndedByNext = false;
-  DialogBoxParamA(hSetupInstance, MAKEINTRESOURCEA(kDialogTemplate), nullptr, PasswordDialogProc, 0);
+  {
+    ModuleContext controls6(hSetupInstance);
+    DialogBoxParamA(hSetupInstance, MAKEINTRESOURCEA(kDialogTemplate), nullptr, PasswordDialogProc,
+                    0);
+  }
   // A dialog that could not be shown asked nobody: the installer must not
   // take the old values for confirmed ones, so it counts as cancelled.
   if (!EndedByNext) {
