@@ -166,7 +166,10 @@ TEST_F(CrashSave, SettingsSaveWritesAStagingCopyAndReplacesTheFileLast) {
   char buf[64];
   EXPECT_EQ(1, GetInfoFile());
   EXPECT_STREQ("Office", Config.NAME1);
-  PlatGetProfileString("OTHER", "A", "", buf, sizeof buf, "NUV.INI");
+  // A full path: the system's profile reader looks for a bare name in the
+  // Windows folder.
+  const std::string ini = std::filesystem::absolute("NUV.INI").string();
+  PlatGetProfileString("OTHER", "A", "", buf, sizeof buf, ini.c_str());
   EXPECT_STREQ("1", buf);
   EXPECT_FALSE(std::filesystem::exists("NUV.INI.new"));
 }
