@@ -8,12 +8,15 @@ loss: nuvsim drops 30 % of the datagrams in each direction, doubles 10 % and
 holds back 10 % until the next one passes (at most 2 s); the client logs in
 and takes N calls (cli: 200, win: 50), deciding each as soon as it is shown
 (answer, acknowledge, ignore, will call back, transfer in turn; the windowed
-client by mouse on its pop-up). Figures: calls the protocol could deliver
+client by mouse on its pop-up, the topmost first, after closing any message
+box of the client with Enter, as a user would). Figures: calls the protocol could deliver
 (a copy of the PINCOMING left the simulator) and calls shown, decisions sent
 and acted on by the server (and resent copies it only acknowledged),
 decision to SUCCESS (from the decision's first copy arriving at the server
 to the first copy of the server's answer leaving it), resends per decision,
-and what the client reported (receive errors, login changes).
+and what the client reported (receive errors, login changes; for the
+windowed client the message boxes closed, and the screen and windows of any
+pop-up that outlived its clicks, kept in the work folder as stuck-<call>.*).
 
 flood: the logged-in server sends R datagrams a second for T seconds (valid
 calls, then garbage of every kind: short, unknown letters, oversize, empty),
@@ -237,6 +240,15 @@ class Sim:
         answer = self.command('stats') or ''
         return dict(kv.split('=', 1) for kv in answer.split() if '=' in kv)
 
+    def last_call_copy(self, cids):
+        """When (monotonic) the latest copy of a call of cids left the server, or None."""
+        latest = None
+        for t, line in list(self.prog.lines):
+            r = parse_record(line)
+            if r and r.cmd == 'j' and r.dir == 'OUT' and call_of(r.payload) in cids:
+                latest = t
+        return latest
+
     def records(self):
         out = []
         for _, line in list(self.prog.lines):
@@ -323,6 +335,8 @@ class WinClient:
 
     def __init__(self, build, work):
         env = dict(os.environ)
+        self.work = work
+        self.stuck_calls = []
         self.prog = Program('client', [WINE_RUN, os.path.join(build, 'nuvmain.exe')], work, stdin=False, env=env)
         self.drive_prog = Program('drive', [WINE_RUN, os.path.join(build, 'nuvdrive.exe')], work)
         if not self.drive_cmd('echo ready', 120).startswith('ok'):
@@ -330,6 +344,10 @@ class WinClient:
         self.shown = {}
         self.decided = set()
         self.handled = set()  # pop-up windows clicked
+        self.boxes = {}       # message boxes dismissed, by caption
+        self.boxes_seen = set()
+        self.boxes_left = []  # boxes that did not close
+        self.close_boxes = False
         self.turn = 0
         self.max_popups = 0
         self.last_list = 0.0
@@ -344,26 +362,58 @@ class WinClient:
         return self.drive_cmd(f'waitvisible NUV "NUV: Monitoring*" {int(timeout * 1000)}', timeout + 30).startswith('ok')
 
     def list_popups(self):
+        """Visible pop-ups, topmost first: (left, top, hwnd, number). The number
+        is the last four digits of the caller's number, 'untitled' while the
+        pop-up still has the caption it is created with (its caller's number
+        comes right after), or None for a caption of another form."""
         reply = self.drive_cmd('list PopupClass *')
         out = []
         for part in reply.split('|')[1:]:
             w = part.split()
             m = re.search(r'"\(204\) 555-(\d{4}) Calling"', part)
             if len(w) >= 6 and w[5] == 'visible':
-                out.append((int(w[1]), int(w[2]), w[0], m.group(1).lstrip('0') or '0' if m else None))
+                num = m.group(1).lstrip('0') or '0' if m else 'untitled' if '"NUV Popup"' in part else None
+                out.append((int(w[1]), int(w[2]), w[0], num))
         return out
+
+    def dismiss_boxes(self):
+        """Closes the client's message boxes as a user would (the box to the
+        front, then Enter), counting them by caption. Under Wine without a
+        window manager a box can be drawn over the pop-ups' buttons."""
+        reply = self.drive_cmd('list #32770 *')
+        for part in reply.split('|')[1:]:
+            w = part.split()
+            m = re.search(r'"([^"]*)"\s*$', part)
+            if len(w) < 6 or w[5] != 'visible' or w[0] in self.boxes_seen:
+                continue
+            self.boxes_seen.add(w[0])
+            caption = m.group(1) if m else ''
+            self.boxes[caption] = self.boxes.get(caption, 0) + 1
+            for _ in range(3):
+                self.drive_cmd(f'activate {w[0]}')
+                self.drive_cmd('key RETURN')
+                if self.drive_cmd(f'waitgone {w[0]} 2000', 20).startswith('ok'):
+                    break
+            else:
+                self.boxes_left.append(caption)
 
     def poll(self):
         now = time.monotonic()
         if now - self.last_list < 0.25:
             return
         self.last_list = now
+        if self.close_boxes:
+            self.dismiss_boxes()
         pops = self.list_popups()
         self.max_popups = max(self.max_popups, len(pops))
-        # The pop-up of the lowest slot is on top: the one nearest the top left.
-        for left, top, hwnd, num in sorted(pops):
+        # The topmost pop-up first (the list is in z-order), as a user would:
+        # the one drawn over the others. A pop-up without its caller's number
+        # in its caption yet is looked at again at the next poll.
+        for left, top, hwnd, num in pops:
             if hwnd in self.handled:
                 continue
+            if num == 'untitled':
+                break
             self.handled.add(hwnd)
             cid = str(int(num) + 20000) if num is not None else None  # 204555NNNN: call 2NNNN
             self.shown[cid] = self.shown.get(cid, 0) + 1
@@ -372,13 +422,30 @@ class WinClient:
             self.decided.add(cid)
             x, y = WIN_BUTTONS[self.turn % len(WIN_BUTTONS)]
             self.turn += 1
+            gone = False
             for _ in range(2):
                 self.drive_cmd(f'click {left + x} {top + y}')
                 # Two clicks on one spot in quick succession would be a double click.
                 self.drive_cmd('sleep 650')
                 if self.drive_cmd(f'waitgone {hwnd} 3000', 20).startswith('ok'):
+                    gone = True
                     break
+            if not gone:
+                self.stuck(cid, hwnd, left + x, top + y)
             break  # the others may have moved to the top: look again
+
+    def stuck(self, cid, hwnd, x, y):
+        """A pop-up that outlived its clicks: the screen and the windows, kept in the work folder."""
+        self.stuck_calls.append(cid)
+        base = os.path.join(self.work, f'stuck-{cid}')
+        self.drive_cmd(f'capture {base}.bmp')
+        with open(base + '.txt', 'w') as f:
+            f.write(f'pop-up {hwnd} of call {cid}, clicked at {x} {y}\n')
+            f.write(self.drive_cmd('list * *') + '\n')
+            f.write(self.drive_cmd('foreground') + '\n')
+        if os.path.exists(base + '.bmp') and shutil.which('convert'):
+            if subprocess.call(['convert', base + '.bmp', base + '.png']) == 0:
+                os.remove(base + '.bmp')
 
     def count(self, prefix):
         return None
@@ -495,6 +562,8 @@ def run_loss(args, work):
         sim.command('retry 5 5')
         extra = ['PACKETTIMEOUT=5']
     client = start_client(args, work, sim, extra)
+    if args.client == 'win':
+        client.close_boxes = True
     t0 = time.monotonic()
     if not client.logged_in(150):
         sim.prog.stop('quit', 5)
@@ -512,16 +581,22 @@ def run_loss(args, work):
             k += 1
             next_at += interval
         time.sleep(0.02)
-    # Until every call the protocol delivered was shown and decided, and the
-    # server's answers had their resends (or the time is up).
+    # Until every call the protocol delivered was shown and decided, the
+    # server's answers had their resends, and no call still unshown had a copy
+    # leave the server for longer than its resend interval (it resends an
+    # unacknowledged call up to five times), or the time is up.
     drain = 25 if args.short else 70
+    quiet = (5 if args.short else 10) + 3
     deadline = time.monotonic() + drain
     while time.monotonic() < deadline:
         client.poll()
         time.sleep(0.05)
         f = loss_figures(sim.records(), ids)
+        unshown = set(ids) - set(client.shown)
+        last_copy = sim.last_call_copy(unshown)
         if f['deliverable_ids'] <= set(client.shown) and not f['no_success'] and \
-                time.monotonic() > deadline - drain + 12:
+                time.monotonic() > deadline - drain + 12 and \
+                (last_copy is None or time.monotonic() - last_copy > quiet):
             break
     stats = sim.stats()
     rss = client.rss()
@@ -563,7 +638,10 @@ def run_loss(args, work):
         print(f'  client: receive errors {errors or "none"}, '
               f'logins {client.count("LOGIN" + chr(9) + "1")}, logouts {client.count("LOGIN" + chr(9) + "0")}')
     else:
-        print(f'  client: most pop-ups open at once {client.max_popups}')
+        print(f'  client: most pop-ups open at once {client.max_popups}; pop-ups that outlived their clicks: '
+              f'{len(client.stuck_calls)} {client.stuck_calls[:20]}')
+        print(f'  message boxes dismissed by the driver: {sum(client.boxes.values())} '
+              f'{client.boxes or ""}{"; not closed: " + str(client.boxes_left) if client.boxes_left else ""}')
     print(f'  client memory at the end: {rss} kB VmRSS; exit code {rc}')
     print(f'  work folder: {work}')
 
@@ -579,6 +657,12 @@ def run_loss(args, work):
         problems.append(f'calls decided twice by the client (two packets): {f["client_twice"]}')
     if f['acted_twice'] and args.short:
         problems.append(f'{f["acted_twice"]} decisions acted on twice by the server')
+    if args.client == 'win':
+        if client.stuck_calls:
+            problems.append(f'pop-ups still open after two clicks on a button (screens in the work folder): '
+                            f'{client.stuck_calls}')
+        if client.boxes_left:
+            problems.append(f'message boxes that Enter did not close: {client.boxes_left}')
     undecided = sorted(shown - {c for c in ids if c in loss_decided(client)}, key=int)
     if undecided:
         problems.append(f'calls shown but not decided by the driver: {undecided}')
