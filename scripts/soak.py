@@ -343,7 +343,9 @@ class WinClient:
             raise SetupError('nuvdrive does not answer')
         self.shown = {}
         self.decided = set()
-        self.handled = set()  # pop-up windows clicked
+        self.handled = set()  # pop-up windows decided (or not of the run)
+        self.seen = set()     # pop-up windows counted as shown
+        self.button = {}      # callId -> index into WIN_BUTTONS
         self.boxes = {}       # message boxes dismissed, by caption
         self.boxes_seen = set()
         self.boxes_left = []  # boxes that did not close
@@ -414,25 +416,42 @@ class WinClient:
                 continue
             if num == 'untitled':
                 break
-            self.handled.add(hwnd)
             cid = str(int(num) + 20000) if num is not None else None  # 204555NNNN: call 2NNNN
-            self.shown[cid] = self.shown.get(cid, 0) + 1
+            if hwnd not in self.seen:
+                self.seen.add(hwnd)
+                self.shown[cid] = self.shown.get(cid, 0) + 1
             if not ours(cid) or cid in self.decided:
+                self.handled.add(hwnd)
                 continue
-            self.decided.add(cid)
-            x, y = WIN_BUTTONS[self.turn % len(WIN_BUTTONS)]
-            self.turn += 1
-            gone = False
-            for _ in range(2):
-                self.drive_cmd(f'click {left + x} {top + y}')
-                # Two clicks on one spot in quick succession would be a double click.
-                self.drive_cmd('sleep 650')
-                if self.drive_cmd(f'waitgone {hwnd} 3000', 20).startswith('ok'):
-                    gone = True
-                    break
-            if not gone:
+            if cid not in self.button:
+                self.button[cid] = self.turn % len(WIN_BUTTONS)
+                self.turn += 1
+            x, y = WIN_BUTTONS[self.button[cid]]
+            outcome = self.click_popup(hwnd, left + x, top + y)
+            if outcome != 'covered':
+                self.decided.add(cid)
+                self.handled.add(hwnd)
+            if outcome == 'stuck':
                 self.stuck(cid, hwnd, left + x, top + y)
             break  # the others may have moved to the top: look again
+
+    def click_popup(self, hwnd, x, y):
+        """Clicks a button of the pop-up while it is the topmost one: 'gone'
+        when the pop-up closed, 'stuck' when it outlived two clicks, 'covered'
+        when another pop-up came over it first (a new call's, in a lower slot:
+        its bottom edge lies over the button row of the pop-up below)."""
+        for _ in range(2):
+            pops = self.list_popups()
+            if hwnd not in [p[2] for p in pops]:
+                return 'gone'
+            if pops[0][2] != hwnd:
+                return 'covered'
+            self.drive_cmd(f'click {x} {y}')
+            # Two clicks on one spot in quick succession would be a double click.
+            self.drive_cmd('sleep 650')
+            if self.drive_cmd(f'waitgone {hwnd} 3000', 20).startswith('ok'):
+                return 'gone'
+        return 'stuck'
 
     def stuck(self, cid, hwnd, x, y):
         """A pop-up that outlived its clicks: the screen and the windows, kept in the work folder."""
