@@ -674,7 +674,7 @@ def run_loss(args, work):
         problems.append(f'calls shown more than once: {shown_twice}')
     if f['client_twice']:
         problems.append(f'calls decided twice by the client (two packets): {f["client_twice"]}')
-    if f['acted_twice'] and args.short:
+    if f['acted_twice']:
         problems.append(f'{f["acted_twice"]} decisions acted on twice by the server')
     if args.client == 'win':
         if client.stuck_calls:
