@@ -33,6 +33,10 @@ int PlatReadFile(const char *name, void *buf, int size);
 // it was before and no partial file is left behind.
 int PlatReplaceFile(const char *name, const void *data, int size);
 
+// The staging file of name (name + kPlatReplaceSuffix) into buf of size
+// bytes. Returns 1, or 0 when it does not fit (buf then empty).
+int PlatStagingName(const char *name, char *buf, int size);
+
 // --- Saves made of several writes ---
 // A file changed by many writes (a profile written key by key) is saved
 // whole: the writes go to a staging copy beside it, which takes the file's

@@ -81,18 +81,20 @@ int PlatTempFolder(char *buf, int size) {
 
 namespace {
 
-PlatFileStepHook g_stepHook;
+// The folder that holds name, for syncing its entry after a rename.
+void SyncFolderOf(const char *name);
 
-bool StagingName(const char *name, char *buf, int size) {
-  const int len = std::snprintf(buf, static_cast<size_t>(size), "%s%s", name, kPlatReplaceSuffix);
-  if (len < 0 || len >= size) {
-    buf[0] = '\0';
-    return false;
+// The finished staging file takes name's place; removed when it cannot.
+int PutInPlace(const char *staging, const char *name) {
+  PlatFileStepReached(kFileStepRename, name);
+  if (rename(staging, name) == 0) {
+    SyncFolderOf(name);
+    return 1;
   }
-  return true;
+  PlatSaveAbandon(staging);
+  return 0;
 }
 
-// The folder that holds name, for syncing its entry after a rename.
 void SyncFolderOf(const char *name) {
   char dir[4096];
   const char *slash = std::strrchr(name, '/');
@@ -153,7 +155,7 @@ int PlatReadFile(const char *name, void *buf, int size) {
 int PlatReplaceFile(const char *name, const void *data, int size) {
   if (!name || !*name || size < 0 || (!data && size > 0)) return 0;
   char temp[4096];
-  if (!StagingName(name, temp, sizeof temp)) return 0;
+  if (!PlatStagingName(name, temp, sizeof temp)) return 0;
 
   PlatFileStepReached(kFileStepCreate, temp);
   const int fd = open(temp, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -164,20 +166,14 @@ int PlatReplaceFile(const char *name, const void *data, int size) {
   ok = fsync(fd) == 0 && ok;
   PlatFileStepReached(kFileStepClose, temp);
   ok = close(fd) == 0 && ok;
-  if (ok) {
-    PlatFileStepReached(kFileStepRename, name);
-    if (rename(temp, name) == 0) {
-      SyncFolderOf(name);
-      return 1;
-    }
-  }
+  if (ok) return PutInPlace(temp, name);
   PlatSaveAbandon(temp);
   return 0;
 }
 
 int PlatSaveBegin(const char *name, char *staging, int stagingSize) {
   if (!name || !*name || !staging || stagingSize <= 0) return 0;
-  if (!StagingName(name, staging, stagingSize)) return 0;
+  if (!PlatStagingName(name, staging, stagingSize)) return 0;
   const int in = open(name, O_RDONLY | O_CLOEXEC);  // none: the save starts empty
   PlatFileStepReached(kFileStepCreate, staging);
   const int out = open(staging, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -206,13 +202,7 @@ int PlatSaveCommit(const char *staging, const char *name) {
   const int fd = open(staging, O_WRONLY | O_CLOEXEC);
   bool ok = fd >= 0 && fsync(fd) == 0;
   if (fd >= 0) ok = close(fd) == 0 && ok;
-  if (ok) {
-    PlatFileStepReached(kFileStepRename, name);
-    if (rename(staging, name) == 0) {
-      SyncFolderOf(name);
-      return 1;
-    }
-  }
+  if (ok) return PutInPlace(staging, name);
   PlatSaveAbandon(staging);
   return 0;
 }
@@ -221,10 +211,4 @@ void PlatSaveAbandon(const char *staging) {
   if (!staging || !*staging) return;
   PlatFileStepReached(kFileStepRemove, staging);
   unlink(staging);
-}
-
-void PlatSetFileStepHook(PlatFileStepHook hook) { g_stepHook = hook; }
-
-void PlatFileStepReached(int step, const char *name) {
-  if (g_stepHook) g_stepHook(step, name);
 }

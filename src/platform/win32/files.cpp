@@ -61,15 +61,12 @@ class FileHandle {
   HANDLE h_;
 };
 
-PlatFileStepHook g_stepHook;
-
-bool StagingName(const char *name, char *buf, int size) {
-  const int len = std::snprintf(buf, static_cast<size_t>(size), "%s%s", name, kPlatReplaceSuffix);
-  if (len < 0 || len >= size) {
-    buf[0] = '\0';
-    return false;
-  }
-  return true;
+// The finished staging file takes name's place; removed when it cannot.
+int PutInPlace(const char *staging, const char *name) {
+  PlatFileStepReached(kFileStepRename, name);
+  if (MoveFileExA(staging, name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 1;
+  PlatSaveAbandon(staging);
+  return 0;
 }
 
 bool WriteAll(HANDLE file, const unsigned char *p, int size) {
@@ -108,7 +105,7 @@ int PlatReadFile(const char *name, void *buf, int size) {
 int PlatReplaceFile(const char *name, const void *data, int size) {
   if (!name || !*name || size < 0 || (!data && size > 0)) return 0;
   char temp[MAX_PATH + 8];
-  if (!StagingName(name, temp, sizeof temp)) return 0;
+  if (!PlatStagingName(name, temp, sizeof temp)) return 0;
 
   bool ok;
   {
@@ -123,17 +120,14 @@ int PlatReplaceFile(const char *name, const void *data, int size) {
     PlatFileStepReached(kFileStepClose, temp);
     ok = file.Close() && ok;
   }
-  if (ok) {
-    PlatFileStepReached(kFileStepRename, name);
-    if (MoveFileExA(temp, name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 1;
-  }
+  if (ok) return PutInPlace(temp, name);
   PlatSaveAbandon(temp);
   return 0;
 }
 
 int PlatSaveBegin(const char *name, char *staging, int stagingSize) {
   if (!name || !*name || !staging || stagingSize <= 0) return 0;
-  if (!StagingName(name, staging, stagingSize)) return 0;
+  if (!PlatStagingName(name, staging, stagingSize)) return 0;
   // None: the save starts empty.
   FileHandle in(CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -172,10 +166,7 @@ int PlatSaveCommit(const char *staging, const char *name) {
     ok = file.Valid() && FlushFileBuffers(file.Get());
     ok = file.Close() && ok;
   }
-  if (ok) {
-    PlatFileStepReached(kFileStepRename, name);
-    if (MoveFileExA(staging, name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 1;
-  }
+  if (ok) return PutInPlace(staging, name);
   PlatSaveAbandon(staging);
   return 0;
 }
@@ -184,10 +175,4 @@ void PlatSaveAbandon(const char *staging) {
   if (!staging || !*staging) return;
   PlatFileStepReached(kFileStepRemove, staging);
   DeleteFileA(staging);
-}
-
-void PlatSetFileStepHook(PlatFileStepHook hook) { g_stepHook = hook; }
-
-void PlatFileStepReached(int step, const char *name) {
-  if (g_stepHook) g_stepHook(step, name);
 }
