@@ -453,57 +453,18 @@ def run_cli(args):
 
 
 class WineSession:
-    """A private Xvfb display and a private copy of the build's Wine prefix
-    (so a Wine server of its own), as the end-to-end tests use."""
+    """The Windows programs of a run, inside the private Xvfb display and
+    private copy of the build's Wine prefix (a Wine server of its own) that
+    tests/soak/wine_env.sh, the end-to-end tests' own set-up, makes around
+    this script (see main)."""
 
     def __init__(self, build, work):
         self.build = build
         self.work = work
-        self.xvfb = None
-        self.env = dict(os.environ)
-        self.env['NUV_WINE_BUILD_DIR'] = build
+        self.env = dict(os.environ, NUV_WINE_BUILD_DIR=build)
+        self.prefix = os.environ['NUV_WINEPREFIX']
         self.procs = []
-        run = os.path.join(SOURCE, 'scripts', 'wine-run.sh')
-        base = os.path.join(build, 'wineprefix')
-        if not os.path.exists(os.path.join(base, '.nuv-ready')):
-            env = dict(self.env)
-            env.pop('NUV_WINEPREFIX', None)
-            env.pop('DISPLAY', None)
-            subprocess.run(['timeout', '300', run, os.path.join(build, 'nuvdrive.exe')], input=b'quit\n',
-                           env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            if not os.path.exists(os.path.join(base, '.nuv-ready')):
-                raise Failure('the Wine prefix could not be prepared')
-        r, w = os.pipe()
-        self.xvfb = subprocess.Popen(['Xvfb', '-displayfd', str(w), '-screen', '0', '1024x768x24', '-nolisten', 'tcp'],
-                                     pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(w)
-        with os.fdopen(r) as f:
-            display = f.readline().strip()
-        if not display:
-            raise Failure('Xvfb did not start')
-        self.env['DISPLAY'] = ':' + display
-        prefix = os.path.join(work, 'prefix')
-        if subprocess.run(['cp', '-al', base, prefix], stderr=subprocess.DEVNULL).returncode != 0:
-            shutil.rmtree(prefix, ignore_errors=True)
-            subprocess.run(['cp', '-a', base, prefix], check=True)
-        try:
-            os.unlink(os.path.join(prefix, 'wineserver'))
-        except OSError:
-            pass
-        for name in os.listdir(base):
-            if name.endswith('.reg'):
-                dst = os.path.join(prefix, name)
-                os.unlink(dst)
-                shutil.copy(os.path.join(base, name), dst)
-        self.env['NUV_WINEPREFIX'] = prefix
-        self.prefix = prefix
-        wine = shutil.which('wine64') or shutil.which('wine') or ''
-        if os.access('/usr/lib/wine/wine64', os.X_OK):
-            wine = '/usr/lib/wine/wine64'
-        self.wineserver = os.path.join(os.path.dirname(wine), 'wineserver')
-        env = dict(self.env, WINEPREFIX=prefix)
-        subprocess.run([self.wineserver, '-p'], env=env, stderr=subprocess.DEVNULL)
-        self.run = run
+        self.run = os.path.join(SOURCE, 'scripts', 'wine-run.sh')
 
     def command(self, exe):
         return [self.run, exe if os.path.isabs(exe) else os.path.join(self.build, exe)]
@@ -529,16 +490,10 @@ class WineSession:
         return None
 
     def close(self):
+        # The display, the prefix's Wine server and the work folder are
+        # wine_env.sh's to end.
         for proc in reversed(self.procs):
             stop_process(proc, 10)
-        subprocess.run([self.wineserver, '-k'], env=dict(self.env, WINEPREFIX=self.prefix),
-                       stderr=subprocess.DEVNULL)
-        if self.xvfb:
-            self.xvfb.terminate()
-            try:
-                self.xvfb.wait(5)
-            except subprocess.TimeoutExpired:
-                self.xvfb.kill()
 
 
 class LineTool:
@@ -580,7 +535,7 @@ def run_main(args):
     for exe in ('nuvmain.exe', 'nuvdrive.exe', 'nuvobserve.exe', 'tools/nuvsim/nuvsim.exe'):
         if not os.path.exists(os.path.join(build, exe)):
             raise Failure(f'not built: {os.path.join(build, exe)}')
-    work = tempfile.mkdtemp(prefix='nuv-longrun-main.')
+    work = os.environ['E2E_WORK']
     wine = sim = None
     ok = False
     try:
@@ -710,9 +665,7 @@ def run_main(args):
             sim.stop()
         if wine is not None:
             wine.close()
-        if ok and not args.keep:
-            shutil.rmtree(work, ignore_errors=True)
-        else:
+        if not ok or args.keep:
             log(f'logs kept in {work}')
 
 
@@ -736,7 +689,16 @@ def main():
                     help='KiB of growth --check allows (nuvcli 1024, nuvmain 2048)')
     ap.add_argument('--check', action='store_true')
     ap.add_argument('--keep', action='store_true', help='keep the work folder')
+    ap.add_argument('--inside', action='store_true', help=argparse.SUPPRESS)
     args = ap.parse_args()
+    if args.client == 'nuvmain' and not args.inside:
+        # A private display and Wine prefix around the whole run; the work
+        # folder is kept when the run fails or --keep asks for it.
+        build = os.path.abspath(args.build or os.path.join(SOURCE, 'build', 'win64'))
+        env = dict(os.environ, E2E_KEEP='1') if args.keep else None
+        return subprocess.call(['bash', os.path.join(SOURCE, 'tests', 'soak', 'wine_env.sh'), build,
+                                sys.executable, os.path.abspath(__file__)] + sys.argv[1:] +
+                               ['--build', build, '--inside'], env=env)
     if args.minutes is None and args.calls is None:
         if args.client == 'nuvcli':
             args.minutes = 60
