@@ -176,6 +176,16 @@ TEST_F(CrashSave, SettingsSaveWritesAStagingCopyAndReplacesTheFileLast) {
 
 #if !defined(_WIN32)
 
+// A settings file that is there but cannot be opened is not replaced by a
+// save of the keys alone (here a link that leads round in a circle: opening
+// it fails, while a rename would put a new file in its place).
+TEST_F(CrashSave, AFileThatCannotBeOpenedIsNotReplaced) {
+  ASSERT_EQ(0, symlink("NUV.INI", "NUV.INI"));
+  EXPECT_EQ(0, SaveInfoFile());
+  EXPECT_TRUE(std::filesystem::is_symlink("NUV.INI"));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status("NUV.INI.new")));
+}
+
 // --- Killed at every step --------------------------------------------------
 
 std::vector<Scenario> Scenarios() {

@@ -174,7 +174,10 @@ int PlatReplaceFile(const char *name, const void *data, int size) {
 int PlatSaveBegin(const char *name, char *staging, int stagingSize) {
   if (!name || !*name || !staging || stagingSize <= 0) return 0;
   if (!PlatStagingName(name, staging, stagingSize)) return 0;
-  const int in = open(name, O_RDONLY | O_CLOEXEC);  // none: the save starts empty
+  // No file: the save starts empty. A file that is there but cannot be read
+  // must not be replaced by a save that holds only the keys written to it.
+  const int in = open(name, O_RDONLY | O_CLOEXEC);
+  if (in < 0 && errno != ENOENT) return 0;
   PlatFileStepReached(kFileStepCreate, staging);
   const int out = open(staging, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   bool ok = out >= 0;

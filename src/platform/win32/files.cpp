@@ -128,9 +128,11 @@ int PlatReplaceFile(const char *name, const void *data, int size) {
 int PlatSaveBegin(const char *name, char *staging, int stagingSize) {
   if (!name || !*name || !staging || stagingSize <= 0) return 0;
   if (!PlatStagingName(name, staging, stagingSize)) return 0;
-  // None: the save starts empty.
+  // No file: the save starts empty. A file that is there but cannot be read
+  // must not be replaced by a save that holds only the keys written to it.
   FileHandle in(CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!in.Valid() && GetLastError() != ERROR_FILE_NOT_FOUND) return 0;
   bool ok;
   {
     PlatFileStepReached(kFileStepCreate, staging);
