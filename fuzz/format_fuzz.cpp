@@ -14,20 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_input.h"
 #include "platform/message_format.h"
 #include "platform/message_format_scan.h"
 
 namespace {
-
-struct Reader {
-  const uint8_t *p;
-  size_t left;
-  uint8_t Byte() {
-    if (!left) return 0;
-    --left;
-    return *p++;
-  }
-};
 
 struct TextInserts {
   bool text[kFmtMaxInsert + 1] = {};
@@ -41,7 +32,7 @@ struct TextInserts {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  Reader in{data, size};
+  FuzzInput in{data, size};
   const int argCount = in.Byte() % 11;
   const int outSize = 1 + ((in.Byte() | (in.Byte() << 8)) % 1100);
 

@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 
+#include "fuzz_input.h"
 #include "setup/variables.h"
 
 using nuvsetup::InstallerVarTable;
@@ -34,35 +35,6 @@ void Check(bool ok, const char *what) {
     std::abort();
   }
 }
-
-struct Reader {
-  const uint8_t *p;
-  size_t left;
-  uint8_t Byte() {
-    if (!left) return 0;
-    --left;
-    return *p++;
-  }
-  void Fill(char *out, size_t n) {  // n bytes, zeros once the input ends
-    const size_t take = n < left ? n : left;
-    if (take) std::memcpy(out, p, take);
-    if (n > take) std::memset(out + take, 0, n - take);
-    p += take;
-    left -= take;
-  }
-  std::string Field() {  // up to ';' or the end
-    std::string s;
-    while (left && *p != ';') {
-      s += static_cast<char>(*p++);
-      --left;
-    }
-    if (left) {
-      ++p;
-      --left;
-    }
-    return s;
-  }
-};
 
 // A slot array allocated at exactly its size: a read or write past either
 // end stops the run (AddressSanitizer).
@@ -84,7 +56,7 @@ size_t SlotLen(const char *slot, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  Reader in{data, size};
+  FuzzInput in{data, size};
   const uint32_t capacity = in.Byte() % 40;
   uint32_t nameSize = in.Byte() | (uint32_t(in.Byte()) << 8);
   uint32_t valueSize = in.Byte() | (uint32_t(in.Byte()) << 8);
