@@ -20,13 +20,6 @@ rm -rf "$ART" && mkdir -p "$ART"
 
 field() { local w; read -r -a w <<<"$E2E_REPLY"; echo "${w[$1]}"; }
 shot() { e2e_capture "$ART/$1.png" "${@:2}" || e2e_fail "capture $1"; }
-wait_count() {
-  local deadline=$((SECONDS + $3))
-  until [ "$(sim_count "$1")" -ge "$2" ]; do
-    [ $SECONDS -ge $deadline ] && e2e_fail "simulator: fewer than $2 lines matching $1"
-    sleep 0.05
-  done
-}
 # The keys of section PARAMS, one "KEY=value" a line, sorted.
 params() { tr -d '\r' <NUV.INI | sed -n '/^\[PARAMS\]/,/^\[/p' | grep '=' | sort; }
 # One control's line of the window's children: "<hwnd> <class> <id> ... <vis> <enabled>".
@@ -49,7 +42,7 @@ e2e_driver
 printf '[PARAMS]\r\nUSERID=(204) 555-3636\r\nPASSWORD=secret1\r\nRAS=0\r\nSOUND=1\r\n' >NUV.INI
 printf 'SERVERLIST=0:1\r\nSERVER0=127.0.0.1/%s\r\n' "$E2E_SIM_PORT" >>NUV.INI
 e2e_start client nuvmain.exe
-wait_count 'h SUCCESS .*\(login\)' 1 "$E2E_START_WAIT"
+sim_wait_count 'h SUCCESS .*\(login\)' 1 "$E2E_START_WAIT"
 MAIN=(NUV "NUV: Monitoring*")
 drive_ok waitvisible "${MAIN[@]}" 20000
 MX=$(field 2) MY=$(field 3)
@@ -136,7 +129,7 @@ expected=$(printf '%s\n' \
 
 # With dial-up control now on and no connection, the client logs out on the
 # next network check, which Apply brought forward.
-wait_count 'LOGOUT' 1 30
+sim_wait_count 'LOGOUT' 1 30
 
 # --- OK pressed and released outside: nothing; Cancel keeps Apply's save ---
 drive_ok press $((CX + 84)) $((CY + 286))

@@ -177,6 +177,15 @@ e2e_sim() {
 }
 sim() { echo "$*" >&7; }
 sim_count() { tr -d '\r' <sim.out | grep -Ec -- "$1"; }
+# sim_wait_count REGEX N SECONDS: until the simulator has recorded N lines
+# matching REGEX; the test fails after SECONDS.
+sim_wait_count() {
+  local deadline=$((SECONDS + $3))
+  until [ "$(sim_count "$1")" -ge "$2" ]; do
+    [ $SECONDS -ge $deadline ] && e2e_fail "simulator: fewer than $2 lines matching $1"
+    sleep 0.05
+  done
+}
 
 # e2e_cpu_ticks: user and system clock ticks (getconf CLK_TCK a second) of
 # every process of this run's Wine prefix, the simulator left out: the CPU

@@ -16,14 +16,6 @@ rm -rf "$ART" && mkdir -p "$ART"
 
 field() { local w; read -r -a w <<<"$E2E_REPLY"; echo "${w[$1]}"; }
 shot() { e2e_capture "$ART/$1.png" "${@:2}" || e2e_fail "capture $1"; }
-wait_count() {
-  local deadline=$((SECONDS + $3))
-  until [ "$(sim_count "$1")" -ge "$2" ]; do
-    [ $SECONDS -ge $deadline ] && e2e_fail "simulator: fewer than $2 lines matching $1"
-    sleep 0.05
-  done
-}
-
 e2e_sim
 e2e_driver
 
@@ -32,7 +24,7 @@ e2e_driver
 printf '[PARAMS]\r\nUSERID=(204) 555-3636\r\nPASSWORD=secret1\r\nRAS=0\r\nOBXPROTOWIN=Window\r\n' >NUV.INI
 printf 'SERVERLIST=0:1\r\nSERVER0=127.0.0.1/%s\r\n' "$E2E_SIM_PORT" >>NUV.INI
 e2e_start client nuvmain.exe
-wait_count 'h SUCCESS .*\(login\)' 1 "$E2E_START_WAIT"
+sim_wait_count 'h SUCCESS .*\(login\)' 1 "$E2E_START_WAIT"
 drive_ok waitvisible NUV "NUV: Monitoring*" 20000
 
 # --- The trace window: the login's packet lines and the panel -----------------
@@ -116,9 +108,9 @@ shot message-link "$MX" "$MY" 364 238
 # A second message while this one is open is not shown.
 valids=$(sim_count 'IN .* p VALID')
 sim message A second message.
-wait_count 'm MESSAGE .*A second message' 1 10
+sim_wait_count 'm MESSAGE .*A second message' 1 10
 # The client has taken it once it acknowledges it.
-wait_count 'IN .* p VALID' $((valids + 1)) 10
+sim_wait_count 'IN .* p VALID' $((valids + 1)) 10
 drive_ok sleep 500
 drive_ok list MessageClass "*"
 [ "$(field 1)" = 1 ] || e2e_fail "a second message window: $E2E_REPLY"

@@ -44,15 +44,6 @@ expect_action() {
 count() { sim_count "$1"; }
 # decisions: what the client sent about the current call.
 decisions() { count "IN .* (e PACCEPT|d PACKN|c PIGNORE|r PACKN2) .*\"$CALL_ID[:\"]"; }
-# wait_count REGEX N SECONDS: until the simulator has recorded N such lines.
-wait_count() {
-  local deadline=$((SECONDS + $3))
-  until [ "$(count "$1")" -ge "$2" ]; do
-    [ $SECONDS -ge $deadline ] && e2e_fail "simulator: fewer than $2 lines matching $1"
-    sleep 0.05
-  done
-}
-
 # --- A client run per group of settings -----------------------------------
 RUN=0
 start_client() {
@@ -66,7 +57,7 @@ start_client() {
   local logins
   logins=$(count 'h SUCCESS .*\(login\)')
   e2e_start "client$RUN" nuvmain.exe
-  wait_count 'h SUCCESS .*\(login\)' $((logins + 1)) "$E2E_START_WAIT"
+  sim_wait_count 'h SUCCESS .*\(login\)' $((logins + 1)) "$E2E_START_WAIT"
   drive_ok waitvisible NUV "NUV: Monitoring*" 20000
   drive_ok rect NUV "NUV: Monitoring*"
   MX=$(field 2) MY=$(field 3)
@@ -131,26 +122,26 @@ kill "$E2E_PID_user" 2>/dev/null
 # --- Answer (no dial-up control): PACCEPT with the own number, delay 10 -------
 press $ANSWER
 popup_gone
-wait_count "e PACCEPT .*\"$CALL_ID:10:2045553636\"" 1 10
+sim_wait_count "e PACCEPT .*\"$CALL_ID:10:2045553636\"" 1 10
 expect_action "Answered"
 
 # --- Transfer with one number: sent at once, no bars ----------------------
 call "Bob Sample" 2045552323
 press $TRANSFER
 popup_gone
-wait_count "e PACCEPT .*\"$CALL_ID:10:2045550001\"" 1 10
+sim_wait_count "e PACCEPT .*\"$CALL_ID:10:2045550001\"" 1 10
 expect_action "Sent to 2045550001"
 
 # --- Acknowledge and Ignore ------------------------------------------------
 call "Carol Test" 2045553434
 press $ACK
 popup_gone
-wait_count "d PACKN .*\"$CALL_ID" 1 10
+sim_wait_count "d PACKN .*\"$CALL_ID" 1 10
 expect_action "Acknowledged"
 call "Dave Demo" 2045554545
 press $IGNORE
 popup_gone
-wait_count "c PIGNORE .*\"$CALL_ID" 1 10
+sim_wait_count "c PIGNORE .*\"$CALL_ID" 1 10
 expect_action "Ignored"
 
 # --- Pressing Answer and releasing elsewhere sends nothing -----------------
@@ -200,7 +191,7 @@ until drive list PopupClass "*Calling" && [ "$(field 1)" = 3 ]; do
   sleep 0.1
 done
 sim "call 902 \"Fourth Caller\" 2045550404"
-wait_count 'j PINCOMING .*"902:' 1 10
+sim_wait_count 'j PINCOMING .*"902:' 1 10
 drive_ok sleep 1500
 drive_ok list PopupClass "*Calling"
 [ "$(field 1)" = 3 ] || e2e_fail "a fourth pop-up opened: $E2E_REPLY"
@@ -238,12 +229,12 @@ press $ANSWER
 drive_ok waitvisible "#32770" "Confirm Disconnect" 10000
 drive_ok clickid "#32770" "Confirm Disconnect" 6
 popup_gone
-wait_count "e PACCEPT .*\"$CALL_ID:10:2045553636\"" 1 10
+sim_wait_count "e PACCEPT .*\"$CALL_ID:10:2045553636\"" 1 10
 expect_action "Answered"
 e2e_wait_file ras-standin.log "hangup Dialup" 10 || e2e_fail "the connection was not hung up"
 e2e_ras "connected Dialup"
 logins=$(count 'h SUCCESS .*\(login\)')
-wait_count 'h SUCCESS .*\(login\)' $((logins + 1)) 30
+sim_wait_count 'h SUCCESS .*\(login\)' $((logins + 1)) 30
 
 # --- Transfer with three numbers: the drop-down, bar 2 ----------------------
 call "Gus Going" 2045557878
@@ -253,14 +244,14 @@ drive_ok rect PopupClass "*Calling"
 shot dropdown-3
 press $(bar 2)
 popup_gone
-wait_count "e PACCEPT .*\"$CALL_ID:10:2045550002\"" 1 10
+sim_wait_count "e PACCEPT .*\"$CALL_ID:10:2045550002\"" 1 10
 expect_action "Sent to 2045550002"
 
 # --- A decision after the session is gone: session lost, "Missed Call" ------
 call "Hal Lost" 2045558989
 logouts=$(count ' b LOGOUT ')
 e2e_ras none
-wait_count ' b LOGOUT ' $((logouts + 1)) 20
+sim_wait_count ' b LOGOUT ' $((logouts + 1)) 20
 press $IGNORE
 drive_ok waitvisible "#32770" "NUV: Session Lost" 10000
 shot session-lost
@@ -286,13 +277,13 @@ drive_ok rect PopupClass "*Calling"
 shot dropdown-4
 press $(bar 4)
 popup_gone
-wait_count "e PACCEPT .*\"$CALL_ID:10:2045550004\"" 1 10
+sim_wait_count "e PACCEPT .*\"$CALL_ID:10:2045550004\"" 1 10
 expect_action "Sent to 2045550004"
 
 call "Jo Answer" 2045551414
 press $ANSWER
 popup_gone
-wait_count "e PACCEPT .*\"$CALL_ID:25:2045553636\"" 1 10
+sim_wait_count "e PACCEPT .*\"$CALL_ID:25:2045553636\"" 1 10
 expect_action "Answered"
 # The server's SUCCESS closes the AOL client through its exit confirmation.
 e2e_wait_exit aol 20 || e2e_fail "the AOL client was not closed"
@@ -309,7 +300,7 @@ drive_ok rect PopupClass "*Calling"
 shot dropdown-2
 press $(bar 1)
 popup_gone
-wait_count "e PACCEPT .*\"$CALL_ID:10:2045550001\"" 1 10
+sim_wait_count "e PACCEPT .*\"$CALL_ID:10:2045550001\"" 1 10
 stop_client
 
 # =====================================================================
@@ -335,17 +326,17 @@ drive_ok rect BasicPopupClass "*Calling"
 shot basic-popup
 press $MIDDLE
 popup_gone
-wait_count "r PACKN2 .*\"$CALL_ID\"" 1 10
+sim_wait_count "r PACKN2 .*\"$CALL_ID\"" 1 10
 expect_action "Will call back"
 call "Ned Basic" 2045551818
 press $TOP
 popup_gone
-wait_count "d PACKN .*\"$CALL_ID" 1 10
+sim_wait_count "d PACKN .*\"$CALL_ID" 1 10
 expect_action "Call them back"
 call "Oli Basic" 2045551919
 press $BOTTOM
 popup_gone
-wait_count "c PIGNORE .*\"$CALL_ID" 1 10
+sim_wait_count "c PIGNORE .*\"$CALL_ID" 1 10
 expect_action "Ignored"
 stop_client
 echo "pop-ups end to end: all checks passed; captures in $ART"

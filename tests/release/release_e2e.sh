@@ -10,14 +10,6 @@ set -u
 zip=$(realpath -e "$2" 2>/dev/null) || { echo "release_e2e: no package $2" >&2; exit 1; }
 e2e_begin "$1"
 
-wait_count() {
-  local deadline=$((SECONDS + $3))
-  until [ "$(sim_count "$1")" -ge "$2" ]; do
-    [ $SECONDS -ge $deadline ] && e2e_fail "simulator: fewer than $2 lines matching $1"
-    sleep 0.05
-  done
-}
-
 mkdir app
 python3 - "$zip" app <<'PY' || e2e_fail "cannot unpack $zip"
 import sys, zipfile
@@ -37,14 +29,14 @@ printf 'SERVERLIST=0:1\r\nSERVER0=127.0.0.1/%s\r\n' "$E2E_SIM_PORT" >>app/NUV.IN
 cd app || e2e_fail "no app folder"
 NUV_WINE_BUILD_DIR=$E2E_BUILD e2e_start client "$E2E_WORK/app/nuvmain.exe"
 cd "$E2E_WORK" || exit 1
-wait_count 'user=2045553636 .* a LOGIN ' 1 "$E2E_START_WAIT"
-wait_count 'h SUCCESS .*\(login\)' 1 30
+sim_wait_count 'user=2045553636 .* a LOGIN ' 1 "$E2E_START_WAIT"
+sim_wait_count 'h SUCCESS .*\(login\)' 1 30
 drive_ok waitvisible NUV "NUV: Monitoring (204) 555-3636" 20000
 
 # The menu's "Close": logout, exit 0.
 drive_ok post NUV "NUV: Monitoring (204) 555-3636" WM_COMMAND 6005
 e2e_wait_exit client 30 || e2e_fail "close: exit code $?"
-wait_count ' b LOGOUT ' 1 10
+sim_wait_count ' b LOGOUT ' 1 10
 # Its files are in the folder it was started from.
 [ -f app/CALLER.LOG ] || e2e_fail "no CALLER.LOG in the unpacked folder: $(ls app)"
 tr -d '\r' <app/NUV.INI | grep -qx 'USERID=(204) 555-3636' || e2e_fail "NUV.INI lost USERID"
